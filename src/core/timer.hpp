@@ -1,0 +1,42 @@
+#pragma once
+// Millisecond timer as the window logic sees it. QTimer sits behind it in the
+// program, a manual clock in the tests.
+
+#include <functional>
+#include <memory>
+
+namespace qm5 {
+
+class Timer {
+public:
+    virtual ~Timer() = default;
+
+    // Giving a running timer a new interval restarts its count, as QTimer does.
+    virtual void setInterval(int ms) = 0;
+    virtual int interval() const = 0;
+    // Starting a running timer restarts its count.
+    virtual void start() = 0;
+    virtual void stop() = 0;
+    virtual bool isActive() const = 0;
+
+    void setTickHandler(std::function<void()> handler) { tick_ = std::move(handler); }
+
+protected:
+    void fireTick()
+    {
+        if (tick_)
+            tick_();
+    }
+
+private:
+    std::function<void()> tick_;
+};
+
+// Where the window gets its timers from.
+class TimerFactory {
+public:
+    virtual ~TimerFactory() = default;
+    virtual std::unique_ptr<Timer> createTimer() = 0;
+};
+
+} // namespace qm5

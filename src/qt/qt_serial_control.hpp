@@ -1,0 +1,60 @@
+#pragma once
+// The serial control over QSerialPort. Bytes map to characters one to one
+// (Latin-1): what is written goes out byte for byte, and every byte received,
+// 0 to 255, becomes exactly one character.
+
+#include <QObject>
+#include <QSerialPort>
+
+#include "core/serial_control.hpp"
+#include "link/port_map.hpp"
+
+namespace qm5 {
+
+class QtSerialControl : public QObject, public SerialControl {
+    Q_OBJECT
+public:
+    explicit QtSerialControl(PortMap map = DevicePathForPort, QObject* parent = nullptr);
+    ~QtSerialControl() override;
+
+    SerialError setCommPort(int port) override;
+    int commPort() const override { return port_; }
+    SerialError setSettings(const std::string& settings) override;
+    bool portOpen() const override { return port().isOpen(); }
+    SerialError setPortOpen(bool open) override;
+    SerialError output(const std::string& text) override;
+    std::string input() override;
+    int commEvent() const override { return event_; }
+
+    // The device the current port number maps to.
+    std::string devicePath() const { return map_(port_); }
+    const QSerialPort& port() const { return serial_; }
+
+signals:
+    // The device went away under an open port and the port was closed.
+    void deviceLost(const QString& reason);
+
+private:
+    void onReadyRead();
+    void onError(QSerialPort::SerialPortError error);
+    SerialError applySettings();
+    std::string describe(const QString& cause) const;
+
+    PortMap map_;
+    QSerialPort serial_;
+    int port_ = 1;
+    int event_ = 0;
+    std::string settings_ = "19200,N,8,1";
+    std::string salvaged_; // read from a device that has just gone away
+};
+
+// Splits "19200,N,8,1" into its parts; false for anything malformed.
+struct LineSettings {
+    qint32 baud = 19200;
+    QSerialPort::Parity parity = QSerialPort::NoParity;
+    QSerialPort::DataBits dataBits = QSerialPort::Data8;
+    QSerialPort::StopBits stopBits = QSerialPort::OneStop;
+};
+bool ParseLineSettings(const std::string& text, LineSettings& out);
+
+} // namespace qm5

@@ -1,0 +1,34 @@
+#pragma once
+// QTimer behind the logic's Timer interface.
+
+#include <QTimer>
+
+#include "core/timer.hpp"
+
+namespace qm5 {
+
+class QtTimer : public Timer {
+public:
+    QtTimer()
+    {
+        // The hold cadences (5 to 500 ms) want the precise timer, not the
+        // coarse one's 5 % slack.
+        timer_.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&timer_, &QTimer::timeout, [this] { fireTick(); });
+    }
+    void setInterval(int ms) override { timer_.setInterval(ms); }
+    int interval() const override { return timer_.interval(); }
+    void start() override { timer_.start(); }
+    void stop() override { timer_.stop(); }
+    bool isActive() const override { return timer_.isActive(); }
+
+private:
+    QTimer timer_;
+};
+
+class QtTimerFactory : public TimerFactory {
+public:
+    std::unique_ptr<Timer> createTimer() override { return std::make_unique<QtTimer>(); }
+};
+
+} // namespace qm5
