@@ -1,0 +1,144 @@
+#include "decode/pressure.hpp"
+
+#include <cmath>
+#include <limits>
+
+namespace qm5 {
+
+namespace {
+
+// Walks the transcript as if every blank had been removed from it.
+class SpacelessCursor {
+public:
+    explicit SpacelessCursor(std::string_view text) : text_(text) { SkipBlanks(); }
+
+    bool AtEnd() const { return pos_ >= text_.size(); }
+    char Peek() const { return AtEnd() ? '\0' : text_[pos_]; }
+    bool PeekDigit() const { return Peek() >= '0' && Peek() <= '9'; }
+    void Advance()
+    {
+        ++pos_;
+        SkipBlanks();
+    }
+
+private:
+    void SkipBlanks()
+    {
+        while (pos_ < text_.size() && text_[pos_] == ' ') {
+            ++pos_;
+        }
+    }
+
+    std::string_view text_;
+    std::size_t pos_ = 0;
+};
+
+// 18 significant digits always fit an int64 with room to round up.
+constexpr int kMaxIntegerDigits = 18;
+
+} // namespace
+
+std::optional<std::int64_t> ReadPressureReading(std::string_view transcript)
+{
+    SpacelessCursor cur(transcript);
+
+    bool negative = false;
+    if (cur.Peek() == '+' || cur.Peek() == '-') {
+        negative = cur.Peek() == '-';
+        cur.Advance();
+    }
+
+    // Integer part, leading zeros dropped so "0512" and a long run of zeros
+    // read like the plain number.
+    std::int64_t magnitude = 0;
+    int significant = 0;
+    bool tooLong = false;
+    for (; cur.PeekDigit(); cur.Advance()) {
+        const int digit = cur.Peek() - '0';
+        if (significant == 0 && digit == 0) {
+            continue;
+        }
+        if (++significant > kMaxIntegerDigits) {
+            tooLong = true; // keep consuming so the whole number is read
+            continue;
+        }
+        magnitude = magnitude * 10 + digit;
+    }
+    if (tooLong) {
+        return std::nullopt;
+    }
+
+    // Fraction decided textually: only its first digit and whether anything
+    // non-zero follows matter, so "12.5" is an exact half however it is
+    // written and no double of a long string is ever formed.
+    bool roundUp = false;
+    if (cur.Peek() == '.') {
+        cur.Advance();
+        int first = -1;
+        bool restNonZero = false;
+        for (; cur.PeekDigit(); cur.Advance()) {
+            const int digit = cur.Peek() - '0';
+            if (first < 0) {
+                first = digit;
+            } else if (digit != 0) {
+                restNonZero = true;
+            }
+        }
+        if (first > 5 || (first == 5 && restNonZero)) {
+            roundUp = true;
+        } else if (first == 5) {
+            roundUp = (magnitude % 2) != 0;
+        }
+    }
+    if (roundUp) {
+        ++magnitude;
+    }
+    return negative ? -magnitude : magnitude;
+}
+
+double RoundHalfEven(double x)
+{
+    const double below = std::floor(x);
+    const double diff = x - below;
+    if (diff < 0.5) {
+        return below;
+    }
+    if (diff > 0.5) {
+        return below + 1.0;
+    }
+    return std::fmod(below, 2.0) == 0.0 ? below : below + 1.0;
+}
+
+std::optional<std::int32_t> PressureFromReading(std::int64_t reading)
+{
+    constexpr std::int64_t kLimit = std::numeric_limits<std::int64_t>::max() / 5;
+    if (reading > kLimit || reading < -kLimit) {
+        return std::nullopt;
+    }
+    const std::int64_t m = reading * 5;
+    double x = static_cast<double>(m) / 1024.0;
+    x -= 0.204;
+    x /= 0.00459;
+    x += 150.0;
+    const double p = RoundHalfEven(x);
+    if (!(p >= std::numeric_limits<std::int32_t>::min() &&
+          p <= std::numeric_limits<std::int32_t>::max())) {
+        return std::nullopt;
+    }
+    return static_cast<std::int32_t>(p);
+}
+
+std::optional<std::string> PressureText(std::string_view transcript)
+{
+    const auto reading = ReadPressureReading(transcript);
+    if (!reading) {
+        return std::nullopt;
+    }
+    const auto hpa = PressureFromReading(*reading);
+    if (!hpa) {
+        return std::nullopt;
+    }
+    return std::to_string(*hpa) + " hPa";
+}
+
+} // namespace qm5
