@@ -43,6 +43,7 @@ struct ControlSpec {
     bool border = false;
     Colour fore = 0x000000;
     bool visible = true;
+    bool selected = false; // option buttons: selected when the window is created
 };
 
 struct WindowSpec {
@@ -57,15 +58,10 @@ struct WindowSpec {
 inline constexpr WindowSpec form1Window{
     "Form1", "ORVA   QM5    CONTROL   Ver.1.40", 9495, 8730, 0xC0C0C0, {FontFace::Gothic, 9, true}};
 
-// Outer window heights of the four views. The outer height counts this much
-// title bar and border above the client area, whatever the real frame is.
+// The window's outer height counts this much title bar and border above and
+// below the client area, whatever the real frame is: the full view's outer
+// height is the client height plus this.
 inline constexpr int nonClientHeight = 370;
-inline constexpr int compactViewHeight = 5350;
-inline constexpr int dataViewHeight = 6645;
-inline constexpr int serviceViewHeight = 7200;
-inline constexpr int fullViewHeight = form1Window.clientHeight + nonClientHeight; // 9100
-// Command34 closes the window down from this outer height and above.
-inline constexpr int command34Threshold = 6000;
 
 struct LineSpec {
     std::string_view name;
@@ -143,6 +139,11 @@ constexpr ControlSpec textColour(ControlSpec c, Colour fore)
 constexpr ControlSpec hidden(ControlSpec c)
 {
     c.visible = false;
+    return c;
+}
+constexpr ControlSpec selected(ControlSpec c)
+{
+    c.selected = true;
     return c;
 }
 constexpr ControlSpec frame(std::string_view name, std::string_view container, int l, int t, int w, int h)
@@ -247,7 +248,7 @@ inline constexpr ControlSpec fixedControls[] = {
     // The port panel: two separate groups
     {"Option1", K::Option, "Frame8", "COM1", 240, 240, 1215, 255, grey, win},
     {"Option2", K::Option, "Frame8", "COM2", 1560, 240, 1095, 255, grey, win},
-    {"Option9", K::Option, "Frame13", "19200", 120, 240, 1095, 255, grey, win},
+    selected({"Option9", K::Option, "Frame13", "19200", 120, 240, 1095, 255, grey, win}),
     {"Option10", K::Option, "Frame13", "9600", 1440, 240, 975, 300, grey, win},
 
     // The data display
@@ -260,7 +261,7 @@ inline constexpr ControlSpec fixedControls[] = {
 
     // The projector address selector
     {"Label21", K::Label, "Frame11", "PJ Select", 60, 150, 1050, 255, grey, g825},
-    {"Option3", K::Option, "Frame11", "SINGLE", 1155, 168, 1095, 225, grey, g825},
+    selected({"Option3", K::Option, "Frame11", "SINGLE", 1155, 168, 1095, 225, grey, g825}),
     {"Option4", K::Option, "Frame11", "ALL", 2280, 165, 855, 225, grey, g825},
     {"Option5", K::Option, "Frame11", "001", 3240, 180, 735, 225, grey, g825},
     {"Option6", K::Option, "Frame11", "002", 4080, 180, 735, 225, grey, g825},
