@@ -1,0 +1,71 @@
+#pragma once
+// One virtual projector: the state its queries report, moved forward by the
+// times passed in. No clock of its own, so every sequence can be replayed exactly.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace qm5::sim {
+
+enum class PowerState : std::uint8_t { Standby, CountDown, On, Cooling };
+
+struct ProjectorTiming {
+    std::int64_t countDownMs = 3000;  // "40" after power on, before "00"
+    std::int64_t coolingMs = 5000;    // "20" after power off, before "80"
+};
+
+class Projector {
+public:
+    static constexpr char kAck = 6;
+    static constexpr char kNak = 21;
+    static constexpr char kCr = 13;
+    static constexpr int kLampCount = 4;
+    static constexpr int kMaxLampHours = 9999;  // four digits per lamp in the reply
+    static constexpr int kPressureReading = 853;  // raw sensor value, about 1013 hPa
+
+    // address: 1 to 4, the number behind the "A00n" prefix.
+    explicit Projector(int address, ProjectorTiming timing = {});
+
+    int address() const { return address_; }
+
+    // Carries out one command text (prefix and CR already removed) at nowMs and
+    // returns the reply: a query's answer ending in CR, ACK for any other known
+    // command, NAK for an unknown one.
+    std::string execute(std::string_view command, std::int64_t nowMs);
+
+    // Moves the power sequence and the lamp hours forward to nowMs. Earlier
+    // times than the last one seen are ignored.
+    void advance(std::int64_t nowMs);
+
+    PowerState power() const { return power_; }
+    int lampMode() const { return lampMode_; }
+    // Bit 0 is lamp No1 ... bit 3 lamp No4.
+    unsigned lampsLit() const;
+    int input() const { return input_; }
+    std::string_view inputSource(int input) const;
+    int lampHours(int lamp) const;
+
+private:
+    std::string answer(int query) const;
+    std::string lampHoursText() const;
+    std::string temperaturesText() const;
+    void accrueLampTime(std::int64_t untilMs);
+    void startTransition(PowerState through, std::int64_t lengthMs, std::int64_t nowMs);
+
+    int address_;
+    ProjectorTiming timing_;
+    std::int64_t clockMs_ = 0;
+    PowerState power_ = PowerState::Standby;
+    std::int64_t transitionEndMs_ = 0;  // end of CountDown or Cooling
+    int lampMode_ = 0;
+    int input_ = 1;
+    std::array<std::uint8_t, 4> inputSource_{};
+    bool videoMute_ = false;
+    bool audioMute_ = false;
+    bool fanMax_ = false;
+    std::array<std::int64_t, kLampCount> lampMs_{};
+};
+
+} // namespace qm5::sim

@@ -1,0 +1,134 @@
+// qm5-virtual-projector: projectors on a pseudo-terminal, for running the panel
+// without hardware. Prints the device path on the first line of its output.
+
+#include "line.hpp"
+#include "path_link.hpp"
+#include "pty_endpoint.hpp"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <sys/socket.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+void onSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const auto ignored = ::write(signalPipe[1], &byte, 1);
+}
+
+// SIGINT and SIGTERM end the event loop, so the link is removed on the way out.
+bool quitOnSignals(QCoreApplication& app)
+{
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0)
+        return false;
+    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, [&app] {
+        char byte;
+        [[maybe_unused]] const auto ignored = ::read(signalPipe[0], &byte, 1);
+        app.quit();
+    });
+    struct sigaction action{};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGTERM, &action, nullptr);
+    return true;
+}
+
+bool parseMs(const QString& text, std::int64_t& out)
+{
+    bool ok = false;
+    const qlonglong value = text.toLongLong(&ok);
+    if (!ok || value < 0)
+        return false;
+    out = value;
+    return true;
+}
+
+int usageError(const QString& message)
+{
+    std::fprintf(stderr, "qm5-virtual-projector: %s\n", qPrintable(message));
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName("qm5-virtual-projector");
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription("Virtual projectors on a pseudo-terminal.");
+    parser.addHelpOption();
+    const QCommandLineOption linkOption("link", "Make PATH a symbolic link to the terminal.", "PATH");
+    const QCommandLineOption addressOption(
+        "addresses", "Projectors on the line, 1 to 4, comma separated (default 1).", "LIST", "1");
+    const QCommandLineOption delayOption("delay", "Reply delay in ms (default 30).", "MS", "30");
+    const QCommandLineOption faultOption(
+        "fault", "none, silent, slow, split, garbled or flood (default none).", "NAME", "none");
+    const QCommandLineOption countDownOption(
+        "count-down", "Power-on count down in ms (default 3000).", "MS", "3000");
+    const QCommandLineOption coolingOption(
+        "cooling", "Cooling after power off in ms (default 5000).", "MS", "5000");
+    parser.addOptions(
+        {linkOption, addressOption, delayOption, faultOption, countDownOption, coolingOption});
+    parser.process(app);
+
+    qm5::sim::LineOptions options;
+    if (!parseMs(parser.value(delayOption), options.replyDelayMs))
+        return usageError("--delay wants a number of milliseconds");
+    if (!parseMs(parser.value(countDownOption), options.timing.countDownMs))
+        return usageError("--count-down wants a number of milliseconds");
+    if (!parseMs(parser.value(coolingOption), options.timing.coolingMs))
+        return usageError("--cooling wants a number of milliseconds");
+    const auto fault = qm5::sim::parseFault(parser.value(faultOption).toStdString());
+    if (!fault)
+        return usageError("unknown fault " + parser.value(faultOption));
+    options.fault = *fault;
+
+    std::vector<int> addresses;
+    for (const QString& part : parser.value(addressOption).split(',')) {
+        bool ok = false;
+        addresses.push_back(part.trimmed().toInt(&ok));
+        if (!ok)
+            return usageError("--addresses wants numbers 1 to 4, e.g. 1,2");
+    }
+
+    std::unique_ptr<qm5::sim::Line> line;
+    try {
+        line = std::make_unique<qm5::sim::Line>(addresses, options);
+    } catch (const std::invalid_argument& e) {
+        return usageError(e.what());
+    }
+
+    qm5::sim::PtyEndpoint endpoint(*line);
+    std::string error;
+    if (!endpoint.open(&error))
+        return usageError(QString::fromStdString(error));
+
+    qm5::sim::PathLink link;
+    if (parser.isSet(linkOption)
+        && !link.create(endpoint.slavePath(), parser.value(linkOption).toStdString(), &error))
+        return usageError(QString::fromStdString(error));
+
+    if (!quitOnSignals(app))
+        return usageError("cannot watch for signals");
+
+    std::printf("%s\n", endpoint.slavePath().c_str());
+    std::fflush(stdout);
+    return app.exec();
+}
