@@ -1,0 +1,18 @@
+#pragma once
+// What every panel executable does once it has a serial control: build the
+// window on Qt timers, run the load handling, show it and run the loop.
+
+#include <QApplication>
+
+#include "core/serial_control.hpp"
+
+namespace qm5 {
+
+// False when no window can be shown (no X or Wayland display and no Qt
+// platform chosen); the caller then explains instead of failing obscurely.
+bool DisplayAvailable();
+void ExplainMissingDisplay(const char* program, const char* command);
+
+int RunPanel(QApplication& app, SerialControl& comm);
+
+} // namespace qm5
