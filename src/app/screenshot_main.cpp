@@ -1,0 +1,79 @@
+// Renders the panel to a PNG: the whole layout (all four bands) of the real
+// window, for the documentation and for checking the look by eye.
+//
+//   qm5screenshot OUT.png [--full]
+//
+// By default the two controls that start hidden (the port panel Frame8 and
+// Command34 with its layout caption) are shown too, so every control can be
+// seen. --full renders the full view exactly as the service chord and a logo
+// double-click leave it.
+
+#include <QApplication>
+#include <QPixmap>
+
+#include <cstdio>
+
+#include "core/serial_control.hpp"
+#include "qt/form1_window.hpp"
+#include "qt/qt_timer.hpp"
+
+namespace {
+
+// A line that is always there and never answers: enough to draw the panel.
+class SilentLine : public qm5::SerialControl {
+public:
+    qm5::SerialError setCommPort(int port) override
+    {
+        port_ = port;
+        return {};
+    }
+    int commPort() const override { return port_; }
+    qm5::SerialError setSettings(const std::string&) override { return {}; }
+    bool portOpen() const override { return open_; }
+    qm5::SerialError setPortOpen(bool open) override
+    {
+        open_ = open;
+        return {};
+    }
+    qm5::SerialError output(const std::string&) override { return {}; }
+    std::string input() override { return {}; }
+    int commEvent() const override { return 0; }
+
+private:
+    int port_ = 1;
+    bool open_ = false;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() < 2) {
+        std::fprintf(stderr, "usage: qm5screenshot OUT.png [--full]\n");
+        return 2;
+    }
+    const bool fullView = args.contains(QStringLiteral("--full"));
+
+    SilentLine line;
+    qm5::QtTimerFactory timers;
+    qm5::Form1Window window(line, timers);
+    window.form().Form_Load();
+    if (fullView) {
+        window.form().Form_KeyDown('K', 2);
+        window.form().Image1_DblClick();
+    } else {
+        window.setWindowHeight(qm5::Form1::fullHeight);
+        window.setVisible("Frame8", true);
+        window.setVisible("Command34", true);
+    }
+    window.show();
+    app.processEvents();
+
+    if (!window.grab().save(args.at(1), "PNG")) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(args.at(1)));
+        return 1;
+    }
+    return 0;
+}
