@@ -69,6 +69,10 @@ void Line::receive(std::string_view bytes, std::int64_t nowMs)
 
 void Line::route(std::string_view frame, std::int64_t nowMs)
 {
+    ++framesReceived_;
+    recentFrames_.emplace_back(frame);
+    if (recentFrames_.size() > kRecentFrames)
+        recentFrames_.pop_front();
     if (!hasAddressPrefix(frame)) {
         // With several units on the line an unaddressed frame reaches them
         // all; their answers would collide, so they keep quiet.

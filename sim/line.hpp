@@ -79,6 +79,12 @@ public:
     const FrameReader& reader() const { return reader_; }
     std::size_t pendingBytes() const { return pendingBytes_; }
 
+    // Every whole frame taken off the line so far, and the latest of them
+    // (prefix included, CR removed), for tests and tools that watch traffic.
+    std::size_t framesReceived() const { return framesReceived_; }
+    const std::deque<std::string>& recentFrames() const { return recentFrames_; }
+    static constexpr std::size_t kRecentFrames = 256;
+
 private:
     struct Pending {
         std::int64_t dueMs;
@@ -97,6 +103,8 @@ private:
     std::size_t pendingBytes_ = 0;
     std::int64_t floodUntilMs_ = 0;
     std::uint32_t floodState_ = 0x2545F491u;
+    std::size_t framesReceived_ = 0;
+    std::deque<std::string> recentFrames_;
 };
 
 } // namespace qm5::sim

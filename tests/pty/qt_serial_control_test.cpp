@@ -4,6 +4,8 @@
 #include <QElapsedTimer>
 #include <QTest>
 
+#include "qt_support/eventually.hpp"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
@@ -113,7 +115,7 @@ TEST_F(SerialOverPty, DeliversAllByteValuesAsOneCharacterEach)
     for (int c = 0; c < 256; ++c)
         all.push_back(static_cast<char>(c));
     pty.writeMaster(all);
-    QTRY_COMPARE_WITH_TIMEOUT(received.size(), all.size(), 5000);
+    QM5_ASSERT_EVENTUALLY_EQ(received.size(), all.size(), 5000);
     EXPECT_EQ(received, all);
 }
 
@@ -141,9 +143,9 @@ TEST_F(SerialOverPty, MissingDeviceIsReportedWithItsPath)
 TEST_F(SerialOverPty, FarEndClosingClosesThePortWithoutSpinning)
 {
     pty.writeMaster("80\r");
-    QTRY_COMPARE_WITH_TIMEOUT(received, std::string("80\r"), 5000);
+    QM5_ASSERT_EVENTUALLY_EQ(received, std::string("80\r"), 5000);
     pty.closeMaster();
-    QTRY_VERIFY_WITH_TIMEOUT(!control.portOpen(), 5000);
+    QM5_ASSERT_EVENTUALLY(!control.portOpen(), 5000);
     const int eventsAtClose = events;
     QTest::qWait(200);
     EXPECT_EQ(events, eventsAtClose) << "a closed port raises no more events";
@@ -166,8 +168,9 @@ TEST(LineSettings, ParsesTheSettingsStrings)
     for (const Case& c : cases) {
         LineSettings s;
         EXPECT_EQ(ParseLineSettings(c.text, s), c.ok) << c.text;
-        if (c.ok)
+        if (c.ok) {
             EXPECT_EQ(s.baud, c.baud) << c.text;
+        }
     }
 }
 
