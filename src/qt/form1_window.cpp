@@ -354,8 +354,6 @@ bool Form1Window::eventFilter(QObject* watched, QEvent* event)
     default:
         break;
     }
-    if (event->type() != QEvent::KeyPress)
-        lastKey_ = nullptr;
     return false;
 }
 
@@ -363,18 +361,12 @@ bool Form1Window::filterKeyPress(QObject* watched, QEvent* event)
 {
     if (!belongsHere(watched))
         return false;
-    auto* widget = static_cast<QWidget*>(watched);
-    if (event == lastKey_ && lastKeyReceiver_ && widget == lastKeyReceiver_->parentWidget()) {
-        lastKeyReceiver_ = widget; // the same press, handed on to a parent
-        return false;
-    }
-    lastKey_ = event;
-    lastKeyReceiver_ = widget;
-
     const auto* key = static_cast<QKeyEvent*>(event);
     const int shift = shiftBits(key->modifiers());
     form_->Form_KeyDown(key->key(), shift);
-    // The chord stops here: in Text1 Ctrl+K would otherwise delete text.
+    // The chord stops here (in Text1 Ctrl+K would delete text). Other keys
+    // go on, and one that climbs to a parent is seen again there, which the
+    // logic ignores as it ignores every key but the chord.
     return key->key() == Qt::Key_K && (shift & 7) == 2;
 }
 
@@ -386,9 +378,8 @@ bool Form1Window::filterMouse(QObject* watched, QEvent* event)
 
     if (event->type() == QEvent::MouseButtonRelease) {
         // Any button let go ends the hold, wherever the release lands.
-        const bool onHeld = held_ && watched == held_;
         endHold();
-        return onHeld;
+        return false;
     }
     if (event->type() == QEvent::MouseButtonDblClick && name == QLatin1String("Image1")) {
         form_->Image1_DblClick();

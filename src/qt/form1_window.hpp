@@ -87,11 +87,6 @@ private:
     // The held button being pressed, if any; its release ends the hold once.
     QPointer<QAbstractButton> held_;
     std::string heldName_;
-
-    // A key press climbs from the focus widget to its parents; it is handed
-    // to the logic at its first stop only.
-    const QEvent* lastKey_ = nullptr;
-    QPointer<QWidget> lastKeyReceiver_;
 };
 
 } // namespace qm5
