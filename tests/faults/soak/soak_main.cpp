@@ -1,0 +1,198 @@
+// qm5-soak: the real window, offscreen, on the real QSerialPort, clicking
+// STATUS every 100 ms against a virtual projector for a given time. Every
+// reply must decode to " Stand by". Reports resident memory and open
+// descriptors at the start and the end, and the counts of frames, replies
+// and missing replies. Run by scripts/soak; not a test.
+//
+//   qm5-soak SECONDS DEVICE
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTest>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "core/serial_control.hpp"
+#include "decode/decode_reply.hpp"
+#include "faults/proc_stats.hpp"
+#include "link/transcript.hpp"
+#include "qt/form1_window.hpp"
+#include "qt/qt_serial_control.hpp"
+#include "qt/qt_timer.hpp"
+
+namespace {
+
+using qm5::SerialError;
+
+// Passes everything through to the real serial control and watches the line:
+// frames out, and the replies in, one by one, as the projector sent them.
+class WatchedSerial : public qm5::SerialControl {
+public:
+    explicit WatchedSerial(qm5::QtSerialControl& inner)
+        : inner_(inner)
+    {
+        inner_.setOnComm([this] { raiseOnComm(); });
+    }
+    ~WatchedSerial() override { inner_.setOnComm({}); }
+
+    SerialError setCommPort(int port) override { return inner_.setCommPort(port); }
+    int commPort() const override { return inner_.commPort(); }
+    SerialError setSettings(const std::string& settings) override { return inner_.setSettings(settings); }
+    bool portOpen() const override { return inner_.portOpen(); }
+    SerialError setPortOpen(bool open) override { return inner_.setPortOpen(open); }
+    SerialError output(const std::string& text) override
+    {
+        SerialError err = inner_.output(text);
+        if (!err) {
+            ++sent;
+            lastFrame_ = text;
+        }
+        return err;
+    }
+    std::string input() override
+    {
+        std::string in = inner_.input();
+        partial_ += in;
+        for (std::size_t cr; (cr = partial_.find('\r')) != std::string::npos;) {
+            const std::string reply = partial_.substr(0, cr + 1);
+            partial_.erase(0, cr + 1);
+            ++replies;
+            // Decoded on its own, as if it were the only reply in the buffer.
+            const auto status = qm5::DecodeReply(qm5::RenderTranscript(reply), lastFrame_, "");
+            if (!status || *status != " Stand by") {
+                ++undecoded;
+                if (undecoded <= 5)
+                    std::fprintf(stderr, "qm5-soak: reply%s did not decode\n", qm5::RenderTranscript(reply).c_str());
+            }
+        }
+        return in;
+    }
+    int commEvent() const override { return inner_.commEvent(); }
+
+    long sent = 0;
+    long replies = 0;
+    long undecoded = 0;
+
+private:
+    qm5::QtSerialControl& inner_;
+    std::string partial_;
+    std::string lastFrame_;
+};
+
+struct Figures {
+    long rssKiB;
+    int descriptors;
+};
+
+Figures measure()
+{
+    return {qm5::test::residentKiB(), qm5::test::openDescriptors()};
+}
+
+int usage()
+{
+    std::fprintf(stderr, "usage: qm5-soak SECONDS DEVICE\n");
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 3)
+        return usage();
+    char* end = nullptr;
+    const long seconds = std::strtol(argv[1], &end, 10);
+    if (*end != '\0' || seconds <= 0)
+        return usage();
+    const std::string device = argv[2];
+
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+
+    qm5::QtSerialControl port([device](int n) -> std::string {
+        return n == 1 ? device : n == 2 ? "/nonexistent/qm5-soak-com2" : "";
+    });
+    WatchedSerial line(port);
+    qm5::QtTimerFactory timers;
+    qm5::Form1Window window(line, timers);
+    long warnings = 0;
+    window.setWarningHandler([&](const QString& text) {
+        ++warnings;
+        std::fprintf(stderr, "qm5-soak: warning: %s\n", qPrintable(text));
+    });
+    window.setEndHandler([] {});
+    window.form().Form_Load();
+    window.show();
+    QWidget* status = window.control("Command44");
+
+    std::printf("qm5-soak: %ld s, STATUS every 100 ms, against %s\n", seconds, device.c_str());
+    const Figures atLoad = measure();
+    std::printf("at load:  VmRSS %ld KiB, %d descriptors\n", atLoad.rssKiB, atLoad.descriptors);
+
+    // The first exchange settles fonts, buffers and notifiers; the figures
+    // that a leak would move are taken from there.
+    QTest::mouseClick(status, Qt::LeftButton);
+    if (!QTest::qWaitFor([&] { return line.replies > 0; }, 5000)) {
+        std::fprintf(stderr, "qm5-soak: no reply from %s\n", device.c_str());
+        return 1;
+    }
+    const Figures atStart = measure();
+    std::printf("start:    VmRSS %ld KiB, %d descriptors\n", atStart.rssKiB, atStart.descriptors);
+    std::fflush(stdout);
+
+    long late = 0; // a click found the reply to the one before it not yet in
+    long wrongStatus = 0;
+    long missingMarks = 0; // " X X X X" seen on the reply line
+    QElapsedTimer clock;
+    clock.start();
+    long nextReport = 60;
+
+    QTimer poll;
+    poll.setTimerType(Qt::PreciseTimer);
+    poll.setInterval(100);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (line.replies < line.sent)
+            ++late;
+        if (window.caption("Label12") == " X X X X")
+            ++missingMarks;
+        const std::string shown = window.caption("Label22");
+        if (!shown.empty() && shown != " Stand by")
+            ++wrongStatus;
+        const long elapsed = clock.elapsed() / 1000;
+        if (elapsed >= nextReport) {
+            const Figures now = measure();
+            std::printf("%6ld s: %ld frames, %ld replies, VmRSS %ld KiB, %d descriptors\n", elapsed, line.sent,
+                        line.replies, now.rssKiB, now.descriptors);
+            std::fflush(stdout);
+            nextReport += 60;
+        }
+        if (elapsed >= seconds) {
+            poll.stop();
+            app.quit();
+            return;
+        }
+        QTest::mouseClick(status, Qt::LeftButton);
+    });
+    poll.start();
+    app.exec();
+
+    // The last reply is let in before counting.
+    (void)QTest::qWaitFor([&] { return line.replies >= line.sent; }, 2000);
+    const long missing = line.sent - line.replies;
+    const Figures atEnd = measure();
+    std::printf("end:      VmRSS %ld KiB, %d descriptors\n", atEnd.rssKiB, atEnd.descriptors);
+    std::printf("frames %ld, replies %ld, missing %ld, undecoded %ld, late %ld, \" X X X X\" seen %ld, "
+                "wrong status %ld, warnings %ld\n",
+                line.sent, line.replies, missing, line.undecoded, late, missingMarks, wrongStatus, warnings);
+    std::printf("reply buffer at the end: %zu characters\n", window.form().rxBuffer().size());
+    std::printf("growth:   VmRSS %+ld KiB, %+d descriptors\n", atEnd.rssKiB - atStart.rssKiB,
+                atEnd.descriptors - atStart.descriptors);
+    const bool clean = line.replies > 0 && line.undecoded == 0 && missing == 0 && wrongStatus == 0 && warnings == 0
+                       && atEnd.descriptors == atStart.descriptors;
+    return clean ? 0 : 1;
+}
