@@ -1,10 +1,11 @@
 // qm5-soak: the real window, offscreen, on the real QSerialPort, clicking
-// STATUS every 100 ms against a virtual projector for a given time. Every
+// STATUS every 100 ms (or the interval given) against a virtual projector for
+// a given time. Every
 // reply must decode to " Stand by". Reports resident memory and open
 // descriptors at the start and the end, and the counts of frames, replies
 // and missing replies. Run by scripts/soak; not a test.
 //
-//   qm5-soak SECONDS DEVICE
+//   qm5-soak SECONDS DEVICE [INTERVAL_MS]
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -94,7 +95,7 @@ Figures measure()
 
 int usage()
 {
-    std::fprintf(stderr, "usage: qm5-soak SECONDS DEVICE\n");
+    std::fprintf(stderr, "usage: qm5-soak SECONDS DEVICE [INTERVAL_MS]\n");
     return 2;
 }
 
@@ -102,13 +103,19 @@ int usage()
 
 int main(int argc, char** argv)
 {
-    if (argc != 3)
+    if (argc != 3 && argc != 4)
         return usage();
     char* end = nullptr;
     const long seconds = std::strtol(argv[1], &end, 10);
     if (*end != '\0' || seconds <= 0)
         return usage();
     const std::string device = argv[2];
+    long intervalMs = 100;
+    if (argc == 4) {
+        intervalMs = std::strtol(argv[3], &end, 10);
+        if (*end != '\0' || intervalMs <= 0 || intervalMs > 60000)
+            return usage();
+    }
 
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -130,7 +137,7 @@ int main(int argc, char** argv)
     window.show();
     QWidget* status = window.control("Command44");
 
-    std::printf("qm5-soak: %ld s, STATUS every 100 ms, against %s\n", seconds, device.c_str());
+    std::printf("qm5-soak: %ld s, STATUS every %ld ms, against %s\n", seconds, intervalMs, device.c_str());
     const Figures atLoad = measure();
     std::printf("at load:  VmRSS %ld KiB, %d descriptors\n", atLoad.rssKiB, atLoad.descriptors);
 
@@ -154,7 +161,7 @@ int main(int argc, char** argv)
 
     QTimer poll;
     poll.setTimerType(Qt::PreciseTimer);
-    poll.setInterval(100);
+    poll.setInterval(static_cast<int>(intervalMs));
     QObject::connect(&poll, &QTimer::timeout, [&] {
         if (line.replies < line.sent)
             ++late;
