@@ -49,18 +49,22 @@ long memoryInUseKiB()
 
 // Counts what the serial port reports, to see that a dead line goes quiet.
 struct PortEvents {
-    int readyRead = 0;
-    int errors = 0;
-    int lost = 0;
+    struct Counts {
+        int readyRead = 0;
+        int errors = 0;
+        int lost = 0;
+    } counts;
+    QObject context; // the connections end with this object
 
     explicit PortEvents(QtSerialControl& comm)
     {
-        QObject::connect(&comm.port(), &QSerialPort::readyRead, [this] { ++readyRead; });
-        QObject::connect(&comm.port(), &QSerialPort::errorOccurred, [this](QSerialPort::SerialPortError e) {
-            if (e != QSerialPort::NoError)
-                ++errors;
-        });
-        QObject::connect(&comm, &QtSerialControl::deviceLost, [this] { ++lost; });
+        QObject::connect(&comm.port(), &QSerialPort::readyRead, &context, [this] { ++counts.readyRead; });
+        QObject::connect(&comm.port(), &QSerialPort::errorOccurred, &context,
+                         [this](QSerialPort::SerialPortError e) {
+                             if (e != QSerialPort::NoError)
+                                 ++counts.errors;
+                         });
+        QObject::connect(&comm, &QtSerialControl::deviceLost, &context, [this] { ++counts.lost; });
     }
 };
 
@@ -101,15 +105,15 @@ TEST(LineFaults, FarEndHangsUpInTheMiddleOfAReply)
             EXPECT_TRUE(shown == " 8 " || shown == " X X X X") << shown;
         EXPECT_TRUE(panel.warnings.empty()) << panel.warnings.front();
         EXPECT_EQ(panel.ends, 0);
-        EXPECT_EQ(events.lost, 1);
+        EXPECT_EQ(events.counts.lost, 1);
 
         // A dead line goes quiet: nothing more is reported once it is closed.
-        const PortEvents seen = events;
+        const PortEvents::Counts seen = events.counts;
         QTest::qWait(500);
-        EXPECT_EQ(events.readyRead, seen.readyRead);
-        EXPECT_EQ(events.errors, seen.errors);
-        EXPECT_LE(events.readyRead, 3);
-        EXPECT_LE(events.errors, 3);
+        EXPECT_EQ(events.counts.readyRead, seen.readyRead);
+        EXPECT_EQ(events.counts.errors, seen.errors);
+        EXPECT_LE(events.counts.readyRead, 3);
+        EXPECT_LE(events.counts.errors, 3);
 
         // A new far end on the same port number: the next press finds it.
         RawPty next;
