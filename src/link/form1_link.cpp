@@ -205,7 +205,8 @@ bool Form1::Option_Click(std::string_view option)
 void Form1::Command16_Click()
 {
     MSComm1.setPortOpen(false);
-    // Nothing may fire once END has been pressed.
+    // Nothing may fire once END has been pressed, a hold included.
+    RepeatCode = 0;
     Timer1->stop();
     Timer2->stop();
     Timer3->stop();

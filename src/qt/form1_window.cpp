@@ -531,7 +531,13 @@ void Form1Window::showWarning(const std::string& text)
 
 void Form1Window::endProgram()
 {
-    endHold();
+    // END has stopped every timer and closed the port; a hold still down is
+    // forgotten here rather than released, as a release would start the
+    // display-clear timer again.
+    if (held_)
+        held_->setDown(false);
+    held_ = nullptr;
+    heldName_.clear();
     close();
     if (end_)
         end_();

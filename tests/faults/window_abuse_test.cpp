@@ -261,9 +261,9 @@ TEST(WindowEnd, EndInTheMiddleOfAnExchangeStopsEverything)
         endAndCheckNothingFollows(row);
 }
 
-// Fails for now: END stops the timers, then closing the window releases the
-// held button, and that release starts Timer4 again.
-TEST(WindowEnd, DISABLED_EndDuringAHoldStartsNoTimer)
+// Closing the window must not release the held button through the logic:
+// that release would start the display-clear timer again after END.
+TEST(WindowEnd, EndDuringAHoldStartsNoTimer)
 {
     endAndCheckNothingFollows({"during a hold", "", "", true});
 }
