@@ -1,0 +1,91 @@
+// Hold cadence: the periods between frames on the wire while a held button is
+// down, against the interval the hold is meant to keep. The far end
+// acknowledges every frame at once, as the projector does, so the panel's
+// receive path runs during the hold as it would on a real line.
+
+#include <QTest>
+
+#include <cmath>
+
+#include "benches.hpp"
+#include "support.hpp"
+
+namespace qm5::bench {
+
+namespace {
+
+struct HoldCase {
+    const char* label;
+    const char* button;
+    const char* code;
+    int intervalMs;
+    // A short D.Zoom + press and release first, which leaves the arrows
+    // repeating every 5 ms.
+    bool afterDZoom = false;
+};
+
+// The arrow at start must come first: later holds change Timer1's interval.
+constexpr HoldCase cases[] = {
+    {"an arrow at start (↑)", "Command5", "C3C", 200},
+    {"Zoom +", "Command15", "C47", 50},
+    {"Keystone +", "Command50", "C8E", 250},
+    {"SELECT", "Command6", "C3F", 500},
+    {"an arrow after a D.Zoom release (↑)", "Command5", "C3C", 5, true},
+};
+
+} // namespace
+
+int benchCadence()
+{
+    PanelRig rig([](const std::string&) { return FarEnd::Reply{"\x06", 0}; });
+    const int holdMs = smoke() ? 300 : 2000;
+
+    for (const HoldCase& c : cases) {
+        rig.rest();
+        runLoopFor(50);
+        if (c.afterDZoom) {
+            QWidget& dzoom = rig.control("Command48");
+            QTest::mousePress(&dzoom, Qt::LeftButton);
+            runLoopFor(100);
+            QTest::mouseRelease(&dzoom, Qt::LeftButton);
+            rig.rest();
+            runLoopFor(50);
+        }
+        QWidget& button = rig.control(c.button);
+        rig.far().clearFrames();
+        // Half an interval past the last tick, so the count expected is not
+        // decided by which of two timers due together fires first.
+        const int holdFor = holdMs + (c.intervalMs + 1) / 2;
+        const std::int64_t pressed = nowNs();
+        QTest::mousePress(&button, Qt::LeftButton);
+        runLoopFor(holdFor);
+        QTest::mouseRelease(&button, Qt::LeftButton);
+        const std::int64_t released = nowNs();
+        runLoopFor(100);
+
+        const std::vector<FarEnd::Frame> frames = rig.far().frames();
+        for (const auto& f : frames) {
+            if (f.text != c.code)
+                throw SetupError{std::string("the far end read \"") + f.text + "\" during a hold of " + c.button};
+        }
+        if (frames.size() < 2)
+            throw SetupError{std::string("the hold of ") + c.button + " sent fewer than two frames"};
+        std::vector<double> periods;
+        for (std::size_t i = 1; i < frames.size(); ++i)
+            periods.push_back(toMs(frames[i].atNs - frames[i - 1].atNs));
+        const Stats s = summarise(periods);
+        const auto expected = 1 + static_cast<long>(toMs(released - pressed) / c.intervalMs);
+        const long got = static_cast<long>(frames.size());
+        const long lost = std::max(0L, expected - got);
+        const double drift = 100.0 * (s.mean - c.intervalMs) / c.intervalMs;
+
+        row(fmt("Hold cadence: %s, %d ms", c.label, c.intervalMs),
+            fmt("mean %.3f ms, p99 %.2f ms, max %.2f ms; %ld of %ld frames", s.mean, s.p99, s.max, got, expected),
+            fmt("%d ms", c.intervalMs), fmt("mean %+.2f %%, %ld lost", drift, lost), "mean within 1 %, no tick lost",
+            std::fabs(drift) <= 1.0 && lost == 0);
+    }
+    rig.rest();
+    return 0;
+}
+
+} // namespace qm5::bench
