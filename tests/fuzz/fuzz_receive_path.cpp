@@ -70,13 +70,17 @@ struct Harness {
     struct Snapshot {
         std::string rx, label11, label12, label22, lastCommand, prefix;
         std::size_t writes;
+        std::uint8_t awaiting, repeatCode;
+        bool timer1, timer2, timer3, timer4;
     };
 
-    Snapshot snap() const
+    Snapshot snap()
     {
-        return {form.rxBuffer(), display.caption("Label11"), display.caption("Label12"),
-                display.caption("Label22"), form.lastCommand(), form.targetPrefix(),
-                comm.writes.size()};
+        return {form.rxBuffer(),        display.caption("Label11"), display.caption("Label12"),
+                display.caption("Label22"), form.lastCommand(),  form.targetPrefix(),
+                comm.writes.size(),     form.awaitingReply(),    form.repeatCode(),
+                form.timer1().isActive(), form.timer2().isActive(), form.timer3().isActive(),
+                form.timer4().isActive()};
     }
 
     void checkAlways()
@@ -187,10 +191,36 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                     || label11 == qm5::RenderTranscript(h.form.lastCommand()));
             break;
         }
-        case 4: // the next timer falls due
-            h.clock.fireNext();
-            require(h.form.rxBuffer().empty() || h.form.rxBuffer() == before.rx);
+        case 4: { // the next timer falls due; which one shows in what it stopped
+            if (!h.clock.fireNext()) {
+                require(!before.timer1 && !before.timer2 && !before.timer3 && !before.timer4);
+                h.checkUntouched(before);
+                break;
+            }
+            if (before.timer2 && !h.form.timer2().isActive()) {
+                // End of the reply window: the mark only when nothing came.
+                require(h.form.rxBuffer().empty() && h.form.awaitingReply() == 0);
+                require(h.display.caption("Label12")
+                        == (before.awaiting == 1 ? std::string(" X X X X") : before.label12));
+                require(h.display.caption("Label11") == before.label11);
+                require(h.display.caption("Label22") == before.label22);
+            } else if (before.timer4 && !h.form.timer4().isActive()) {
+                require(h.display.caption("Label11").empty() && h.display.caption("Label12").empty()
+                        && h.display.caption("Label22").empty());
+                require(h.form.rxBuffer() == before.rx);
+            } else if (before.timer3 && !h.form.timer3().isActive()) {
+                require(!h.display.isVisible("Frame8"));
+                h.checkUntouched(before);
+            } else {
+                // A repeat tick of a held button sends its code again.
+                require(before.timer1);
+                if (before.repeatCode != 0)
+                    h.checkSent(before, qm5::findHeldButtonByRepeatCode(before.repeatCode)->code);
+                else
+                    h.checkUntouched(before);
+            }
             break;
+        }
         case 5: { // address option
             const auto& option = qm5::addressOptions[in.next() % qm5::addressOptions.size()];
             require(h.form.Option_Click(option.control));
