@@ -22,8 +22,9 @@ bool hasAddressPrefix(std::string_view frame)
            && isUpperHex(frame[3]);
 }
 
-// Bit 6 flipped: digits become lower-case letters, so a spoilt answer can
-// never pass for a valid one, and the length stays the same.
+// Bit 6 flipped, length kept: digits become lower-case letters, so one
+// spoilt answer never passes for a valid one. (ACK becomes 'F', so two
+// spoilt ACKs in a row read "FF", as real line noise might.)
 char garble(char c)
 {
     return static_cast<char>(c ^ 0x40);
