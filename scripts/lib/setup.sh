@@ -6,7 +6,7 @@ QM5_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 
 QM5_PACKAGES=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libqt6serialport6-dev
+    qt6-base-dev qt6-base-dev-tools qt6-serialport-dev
     libgl-dev libvulkan-dev
     libgtest-dev libgmock-dev
     fonts-ipafont-gothic

@@ -78,30 +78,52 @@ protected:
         painter.drawControl(QStyle::CE_PushButton, option);
 
         const QRect area = rect().adjusted(2, 0, -2, 0);
-        QTextLayout layout(caption, font());
-        QTextOption textOption(Qt::AlignHCenter);
-        textOption.setWrapMode(QTextOption::WordWrap);
-        layout.setTextOption(textOption);
-        const QFontMetricsF metrics(font());
-        // Wrapped lines stand one em apart, as on the original panel; the
-        // substitute font's own spacing would not fit two lines into the
-        // 25-pixel Command34.
-        const qreal step = std::min<qreal>(metrics.lineSpacing(), font().pixelSize());
-        int lines = 0;
-        layout.beginLayout();
-        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-            line.setLineWidth(area.width());
-            line.setPosition(QPointF(0, lines * step));
-            ++lines;
-        }
-        layout.endLayout();
-        const qreal block = lines > 1 ? lines * step : metrics.height();
-        QPointF origin(area.left(), area.top() + std::floor((area.height() - block) / 2));
+        // Laid out again only when the caption, the font or the width has
+        // changed: a press repaints the button before its click is handled.
+        if (!laidOut_ || caption != laidText_ || area.width() != laidWidth_ || font() != laidFont_)
+            layOut(caption, area.width());
+        QPointF origin(area.left(), area.top() + std::floor((area.height() - block_) / 2));
         if (isDown())
             origin += QPointF(1, 1);
         painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
-        layout.draw(&painter, origin);
+        layout_.draw(&painter, origin);
     }
+
+private:
+    void layOut(const QString& caption, int width)
+    {
+        laidOut_ = true;
+        laidText_ = caption;
+        laidWidth_ = width;
+        laidFont_ = font();
+        layout_.clearLayout();
+        layout_.setText(caption);
+        layout_.setFont(laidFont_);
+        QTextOption textOption(Qt::AlignHCenter);
+        textOption.setWrapMode(QTextOption::WordWrap);
+        layout_.setTextOption(textOption);
+        const QFontMetricsF metrics(laidFont_);
+        // Wrapped lines stand one em apart, as on the original panel; the
+        // substitute font's own spacing would not fit two lines into the
+        // 25-pixel Command34.
+        const qreal step = std::min<qreal>(metrics.lineSpacing(), laidFont_.pixelSize());
+        int lines = 0;
+        layout_.beginLayout();
+        for (QTextLine line = layout_.createLine(); line.isValid(); line = layout_.createLine()) {
+            line.setLineWidth(width);
+            line.setPosition(QPointF(0, lines * step));
+            ++lines;
+        }
+        layout_.endLayout();
+        block_ = lines > 1 ? lines * step : metrics.height();
+    }
+
+    QTextLayout layout_;
+    bool laidOut_ = false;
+    QString laidText_;
+    int laidWidth_ = -1;
+    QFont laidFont_;
+    qreal block_ = 0;
 };
 
 Qt::Alignment toQt(Alignment align)

@@ -145,6 +145,9 @@ SerialError QtSerialControl::output(const std::string& text)
     const qint64 n = serial_.write(text.data(), static_cast<qint64>(text.size()));
     if (n != static_cast<qint64>(text.size()))
         return describe(serial_.errorString());
+    // Out now rather than when the event loop next comes round: the caller
+    // still has labels to update and the button to repaint.
+    serial_.flush();
     return {};
 }
 
