@@ -41,13 +41,13 @@ QColor toQColor(Colour rgb)
     return QColor::fromRgb(static_cast<QRgb>(rgb));
 }
 
-QFont toQFont(const FontSpec& spec)
+QFont toQFont(const FontSpec& entry)
 {
-    QFont font(fromUtf8(spec.face == FontFace::PGothic ? pGothicFace : gothicFace));
+    QFont font(fromUtf8(entry.face == FontFace::PGothic ? pGothicFace : gothicFace));
     // A point is 20 twips; sizing in pixels keeps text and twips-based
     // geometry in step whatever the screen's DPI.
-    font.setPixelSize(twipsToPixels(spec.points * 20));
-    font.setBold(spec.bold);
+    font.setPixelSize(twipsToPixels(entry.points * 20));
+    font.setBold(entry.bold);
     return font;
 }
 
@@ -190,42 +190,42 @@ Form1Window::~Form1Window()
 
 void Form1Window::buildLines()
 {
-    for (const auto& spec : lines) {
+    for (const auto& entry : lines) {
         auto* line = new QFrame(this);
-        line->setObjectName(fromUtf8(spec.name));
+        line->setObjectName(fromUtf8(entry.name));
         const int half = lineWidthPixels / 2;
-        const QPoint from(twipsToPixels(std::min(spec.x1, spec.x2)) - half,
-                          twipsToPixels(std::min(spec.y1, spec.y2)) - half);
-        const QPoint to(twipsToPixels(std::max(spec.x1, spec.x2)) + lineWidthPixels - half - 1,
-                        twipsToPixels(std::max(spec.y1, spec.y2)) + lineWidthPixels - half - 1);
+        const QPoint from(twipsToPixels(std::min(entry.x1, entry.x2)) - half,
+                          twipsToPixels(std::min(entry.y1, entry.y2)) - half);
+        const QPoint to(twipsToPixels(std::max(entry.x1, entry.x2)) + lineWidthPixels - half - 1,
+                        twipsToPixels(std::max(entry.y1, entry.y2)) + lineWidthPixels - half - 1);
         line->setGeometry(QRect(from, to));
         QPalette pal = line->palette();
         pal.setColor(QPalette::Window, toQColor(lineColour));
         line->setPalette(pal);
         line->setAutoFillBackground(true);
         line->setAttribute(Qt::WA_TransparentForMouseEvents);
-        controls_.emplace(std::string(spec.name), line);
+        controls_.emplace(std::string(entry.name), line);
     }
 }
 
 void Form1Window::buildControls()
 {
     // The inventory lists every container before what it holds.
-    for (const auto& spec : controls) {
+    for (const auto& entry : controls) {
         QWidget* parent = this;
-        if (!spec.container.empty())
-            parent = controls_.at(std::string(spec.container));
-        const std::string name(spec.name);
-        const QString caption = fromUtf8(spec.caption);
+        if (!entry.container.empty())
+            parent = controls_.at(std::string(entry.container));
+        const std::string name(entry.name);
+        const QString caption = fromUtf8(entry.caption);
         QWidget* widget = nullptr;
         QPalette pal = parent->palette();
-        const bool ownBack = spec.back != systemColour;
+        const bool ownBack = entry.back != systemColour;
 
-        switch (spec.kind) {
+        switch (entry.kind) {
         case ControlKind::Frame: {
             auto* frame = new QFrame(parent);
             frame->setFrameStyle(QFrame::Box | QFrame::Sunken);
-            pal.setColor(QPalette::Window, toQColor(spec.back));
+            pal.setColor(QPalette::Window, toQColor(entry.back));
             frame->setAutoFillBackground(true);
             widget = frame;
             break;
@@ -234,7 +234,7 @@ void Form1Window::buildControls()
             auto* button = new CaptionButton(caption, parent);
             button->setAutoDefault(false);
             pal.setColor(QPalette::Button,
-                         ownBack ? toQColor(spec.back) : QApplication::palette().color(QPalette::Button));
+                         ownBack ? toQColor(entry.back) : QApplication::palette().color(QPalette::Button));
             pal.setColor(QPalette::ButtonText, Qt::black);
             wireButton(button, name);
             widget = button;
@@ -243,22 +243,22 @@ void Form1Window::buildControls()
         case ControlKind::Label: {
             auto* label = new QLabel(caption, parent);
             label->setTextFormat(Qt::PlainText);
-            label->setAlignment(toQt(spec.align));
+            label->setAlignment(toQt(entry.align));
             label->setWordWrap(true);
-            if (spec.border) {
+            if (entry.border) {
                 label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
                 label->setLineWidth(1);
             }
-            pal.setColor(QPalette::Window, toQColor(spec.back));
-            pal.setColor(QPalette::WindowText, toQColor(spec.fore));
+            pal.setColor(QPalette::Window, toQColor(entry.back));
+            pal.setColor(QPalette::WindowText, toQColor(entry.fore));
             label->setAutoFillBackground(true);
             widget = label;
             break;
         }
         case ControlKind::Option: {
             auto* option = new QRadioButton(caption, parent);
-            option->setChecked(spec.selected);
-            pal.setColor(QPalette::Window, toQColor(spec.back));
+            option->setChecked(entry.selected);
+            pal.setColor(QPalette::Window, toQColor(entry.back));
             pal.setColor(QPalette::WindowText, Qt::black);
             option->setAutoFillBackground(true);
             wireOption(option, name);
@@ -282,20 +282,20 @@ void Form1Window::buildControls()
         }
         }
 
-        widget->setObjectName(fromUtf8(spec.name));
+        widget->setObjectName(fromUtf8(entry.name));
         widget->setPalette(pal);
-        if (spec.font.face != FontFace::Window)
-            widget->setFont(toQFont(spec.font));
-        widget->setGeometry(toPixels(spec.left, spec.top, spec.width, spec.height));
-        if (!spec.visible)
+        if (entry.font.face != FontFace::Window)
+            widget->setFont(toQFont(entry.font));
+        widget->setGeometry(toPixels(entry.left, entry.top, entry.width, entry.height));
+        if (!entry.visible)
             widget->hide();
         controls_.emplace(name, widget);
     }
     // Frames lie above the controls placed on the window: the port panel,
     // when shown, covers the "COM" button.
-    for (const auto& spec : controls) {
-        if (spec.kind == ControlKind::Frame)
-            controls_.at(std::string(spec.name))->raise();
+    for (const auto& entry : controls) {
+        if (entry.kind == ControlKind::Frame)
+            controls_.at(std::string(entry.name))->raise();
     }
 }
 
