@@ -1,7 +1,6 @@
-// The exchange routine, the receive path and the two one-shot timers, on the
-// manual clock.
+// The exchange routine, the receive path and the two one-shot timers on the manual clock;
+// start-up, COM, port switching and the speed options with the fake serial control.
 
-#include "link/transcript.hpp"
 #include "support/form_fixture.hpp"
 
 namespace qm5::test {
@@ -9,31 +8,22 @@ namespace {
 
 class Exchange : public FormFixture {
 protected:
-    // Sends a query the way a button does: frame into LastCommand, then Hyouji.
-    void sendFreeText(const std::string& text)
-    {
-        display.setText("Text1", text);
-        form.Command95_Click();
-    }
     void sendStatus() { ASSERT_TRUE(form.Command_Click("Command44")); }
 };
 
 TEST_F(Exchange, StatusQueryEndToEnd)
 {
     sendStatus();
-    ASSERT_EQ(comm.writes.size(), 1u);
-    EXPECT_EQ(lastWrite(), "CR0\r");
+    EXPECT_EQ(comm.writes, std::vector<std::string>{"CR0\r"});
     EXPECT_EQ(label("Label11"), " C R 0 CR ");
     EXPECT_EQ(form.awaitingReply(), 1);
-    EXPECT_TRUE(form.timer2().isActive());
-    EXPECT_TRUE(form.timer4().isActive());
-
+    comm.raiseEvent(3); // a line-state change is no reply
+    EXPECT_EQ(form.awaitingReply(), 1);
     clock.advance(30);
     comm.receive("8");
     EXPECT_EQ(label("Label12"), " 8 ");
     EXPECT_EQ(label("Label22"), "");
     EXPECT_EQ(form.awaitingReply(), 0);
-
     comm.receive("0\r");
     EXPECT_EQ(label("Label12"), " 8 0 CR ");
     EXPECT_EQ(label("Label22"), " Stand by");
@@ -42,38 +32,23 @@ TEST_F(Exchange, StatusQueryEndToEnd)
     EXPECT_EQ(form.rxBuffer(), "80\r");
     clock.advance(1);
     EXPECT_EQ(form.rxBuffer(), "");
-    EXPECT_FALSE(form.timer2().isActive());
     EXPECT_EQ(label("Label12"), " 8 0 CR ") << "an answered query keeps its reply on show";
-
     clock.advance(499);
     EXPECT_EQ(label("Label22"), " Stand by");
     clock.advance(1);
-    EXPECT_EQ(label("Label11"), "");
-    EXPECT_EQ(label("Label12"), "");
-    EXPECT_EQ(label("Label22"), "");
-    EXPECT_FALSE(form.timer4().isActive());
+    EXPECT_EQ(label("Label11") + label("Label12") + label("Label22"), "");
+    EXPECT_FALSE(form.timer2().isActive() || form.timer4().isActive());
 }
 
-TEST_F(Exchange, MissingReplyIsMarkedThenCleared)
-{
-    sendStatus();
-    clock.advance(500);
-    EXPECT_EQ(label("Label12"), " X X X X");
-    EXPECT_EQ(form.awaitingReply(), 0);
-    clock.advance(500);
-    EXPECT_EQ(label("Label12"), "");
-}
-
-TEST_F(Exchange, LateReplyIsShownAndDecodedAgainstTheLastFrame)
+// A missing reply: see IntervalsPersistAcrossSends.
+TEST_F(Exchange, LateReplyIsShownAndDecoded)
 {
     sendStatus();
     clock.advance(600);
-    EXPECT_EQ(label("Label12"), " X X X X");
     comm.receive("00\r");
     EXPECT_EQ(label("Label12"), " 0 0 CR ");
     EXPECT_EQ(label("Label22"), " Power ON");
-    // No reply window is open, so the late characters wait for the next one.
-    EXPECT_EQ(form.rxBuffer(), "00\r");
+    EXPECT_EQ(form.rxBuffer(), "00\r") << "no reply window is open to clear it";
 }
 
 TEST_F(Exchange, UnsolicitedCharactersStandBeforeTheNextReply)
@@ -84,8 +59,6 @@ TEST_F(Exchange, UnsolicitedCharactersStandBeforeTheNextReply)
     comm.receive("80\r");
     EXPECT_EQ(label("Label12"), " x 8 0 CR ");
     EXPECT_EQ(label("Label22"), "") << "only the start of the buffer is decoded";
-    clock.advance(500);
-    EXPECT_EQ(form.rxBuffer(), "");
 }
 
 TEST_F(Exchange, SecondFrameWithinTheWindowKeepsBothReplies)
@@ -97,74 +70,150 @@ TEST_F(Exchange, SecondFrameWithinTheWindowKeepsBothReplies)
     comm.receive("80\r");
     EXPECT_EQ(label("Label12"), " 0 0 CR 8 0 CR ");
     EXPECT_EQ(label("Label22"), " Power ON");
-    // The second send restarted the reply window.
-    clock.advance(499);
+    clock.advance(499); // the second send restarted the reply window
     EXPECT_EQ(form.rxBuffer(), "00\r80\r");
     clock.advance(1);
     EXPECT_EQ(form.rxBuffer(), "");
 }
 
-TEST_F(Exchange, IntervalsSetByOneSenderPersistForTheNext)
+// A missing reply is marked when the window ends and cleared with the display; a
+// sender's intervals stay in force for STATUS, which sets none.
+TEST_F(Exchange, IntervalsPersistAcrossSends)
 {
-    sendFreeText("C00");
-    clock.advance(3000);
-    sendStatus();
-    clock.advance(1999);
-    EXPECT_EQ(label("Label12"), "");
-    clock.advance(1);
-    EXPECT_EQ(label("Label12"), " X X X X");
-    clock.advance(499);
-    EXPECT_EQ(label("Label11"), " C R 0 CR ");
-    clock.advance(1);
-    EXPECT_EQ(label("Label11"), "");
-}
-
-TEST_F(Exchange, NonReceiveEventsChangeNothing)
-{
-    sendStatus();
-    comm.raiseEvent(3); // a line-state change
-    EXPECT_EQ(form.awaitingReply(), 1);
-    EXPECT_EQ(label("Label12"), "");
+    // Each sender that sets intervals follows one that left others behind.
+    const std::tuple<std::string_view, int, int> cases[] = {
+        {"Command17", 500, 1000}, {"Command66", 5000, 5500}, {"Command17", 5000, 5500},
+        {"Command52", 2000, 2500}, {"Command66", 5000, 5500}, {"Command39", 2000, 2500},
+        {"Command66", 5000, 5500}, {"Command95", 2000, 2500}};
+    display.setText("Text1", "C00");
+    for (const auto& [first, replyWindow, displayClear] : cases) {
+        SCOPED_TRACE(std::string(first));
+        if (!form.Command_Click(first))
+            form.Command95_Click(); // SEND is no one-shot button
+        clock.advance(10000);
+        sendStatus();
+        clock.advance(replyWindow - 1);
+        EXPECT_EQ(label("Label12"), "");
+        clock.advance(1);
+        EXPECT_EQ(label("Label12"), " X X X X");
+        clock.advance(displayClear - replyWindow - 1);
+        EXPECT_EQ(label("Label11"), " C R 0 CR ");
+        clock.advance(1);
+        EXPECT_EQ(label("Label11") + label("Label12"), "");
+        clock.advance(10000);
+    }
 }
 
 TEST_F(Exchange, ReceiveBufferIsCappedUnderAnEndlessStream)
 {
-    const std::string chunk(1000, 'Q');
     for (int i = 0; i < 100; ++i)
-        comm.receive(chunk);
+        comm.receive(std::string(1000, 'Q'));
     EXPECT_EQ(form.rxBuffer().size(), Form1::rxBufferCap);
     EXPECT_EQ(label("Label12").size(), 2 * Form1::rxBufferCap + 1);
-    // Nothing clears the buffer until a reply window ends.
-    clock.advance(10000);
-    EXPECT_EQ(form.rxBuffer().size(), Form1::rxBufferCap);
     sendStatus();
     clock.advance(500);
     EXPECT_EQ(form.rxBuffer(), "");
-    // The kept start of an overlong reply is still shown and decoded.
+    // The kept start of an overlong reply is still decoded.
     sendStatus();
     comm.receive("80\r" + std::string(40000, '7'));
     EXPECT_EQ(form.rxBuffer().size(), Form1::rxBufferCap);
-    EXPECT_EQ(form.rxBuffer().substr(0, 3), "80\r");
     EXPECT_EQ(label("Label22"), " Stand by");
-    // Once the reply window ends the buffer takes characters again.
-    clock.advance(500);
-    comm.receive("00\r");
-    EXPECT_EQ(form.rxBuffer(), "00\r");
 }
 
-TEST_F(Exchange, TranscriptMatchesAFreshRenderingAcrossPiecesAndClears)
+using PortSelection = FormFixture;
+const std::string kNoS0 = "/dev/ttyS0: No such file or directory";
+const std::string kNoS1 = "/dev/ttyS1: No such file or directory";
+
+TEST_F(PortSelection, StartUpOpensPortOneAtTheStartSettings)
 {
-    const std::string pieces[] = {"\x06", "1", "\r\n", "{", "\x14", "z"};
-    std::string all;
-    for (const auto& p : pieces) {
-        all += p;
-        comm.receive(p);
-        EXPECT_EQ(label("Label12"), RenderTranscript(all));
-    }
-    sendStatus();
+    EXPECT_TRUE(comm.portOpen() && comm.commPort() == 1);
+    EXPECT_EQ(comm.settings, "19200,N,8,1");
+    EXPECT_EQ(display.selectedOptions, std::vector<std::string>{"Option1"});
+    EXPECT_FALSE(display.isVisible("Frame8"));
+    EXPECT_TRUE(display.warnings.empty());
+    EXPECT_EQ(display.height, Form1::compactHeight);
+    EXPECT_FALSE(form.timer1().isActive() || form.timer2().isActive() || form.timer3().isActive() ||
+                 form.timer4().isActive());
+}
+
+TEST(PortStartUp, MissingPortOneWarnsOnceAndCarriesOnClosed)
+{
+    FakeDisplay d;
+    FakeSerialControl c;
+    c.failingPorts[1] = kNoS0;
+    ManualClock k;
+    Form1 f{d, c, k};
+    f.Form_Load();
+    EXPECT_EQ(d.warnings, std::vector<std::string>{kNoS0});
+    EXPECT_TRUE(!c.portOpen() && c.commPort() == 1);
+    EXPECT_FALSE(d.isVisible("Frame8"));
+}
+
+TEST_F(PortSelection, ComShowsThePortPanelForFiveSecondsUnlessASpeedIsChosen)
+{
+    form.Command33_Click();
+    clock.advance(3000);
+    form.Command33_Click(); // a second click restarts the count
+    clock.advance(4999);
+    EXPECT_TRUE(display.isVisible("Frame8"));
+    clock.advance(1);
+    EXPECT_FALSE(display.isVisible("Frame8"));
+    form.Command33_Click();
+    const int opens = comm.openCount;
+    ASSERT_TRUE(form.Option_Click("Option10"));
+    EXPECT_EQ(comm.settings, "9600,N,8,1");
+    EXPECT_EQ(comm.openCount, opens) << "no close and reopen";
+    EXPECT_FALSE(display.isVisible("Frame8"));
+    ASSERT_TRUE(form.Option_Click("Option9"));
+    EXPECT_EQ(comm.settings, "19200,N,8,1");
+}
+
+TEST_F(PortSelection, SwitchToAPresentPort)
+{
+    ASSERT_TRUE(form.Option_Click("Option5"));
+    form.Command_Click("Command17");
+    form.Command33_Click();
+    ASSERT_TRUE(form.Option_Click("Option2"));
+    EXPECT_TRUE(comm.portOpen() && comm.commPort() == 2);
+    EXPECT_FALSE(display.isVisible("Frame8"));
+    EXPECT_TRUE(display.warnings.empty());
+    EXPECT_EQ(form.lastCommand(), "A001C00\r");
+    EXPECT_EQ(label("Label11"), " A 0 0 1 C 0 0 CR ");
+}
+
+TEST_F(PortSelection, FailingSwitchWarnsAndFallsBack)
+{
+    comm.failingPorts[2] = kNoS1;
+    form.Command33_Click();
+    form.Option2_Click();
+    EXPECT_EQ(display.warnings, std::vector<std::string>{kNoS1});
+    EXPECT_TRUE(!comm.portOpen() && comm.commPort() == 1) << "falls back to the old number, closed";
+    EXPECT_TRUE(display.isVisible("Frame8"));
+    form.Option2_Click(); // while closed: only the number, and the panel hides
+    EXPECT_EQ(display.warnings.size(), 1u);
+    EXPECT_EQ(comm.commPort(), 2);
+    EXPECT_FALSE(display.isVisible("Frame8"));
+}
+
+TEST_F(PortSelection, SendOnAClosedPortRecoversOnceTheDeviceIsBack)
+{
+    comm.failingPorts[2] = kNoS1;
+    comm.failingPorts[1] = kNoS0;
+    form.Option2_Click(); // fails twice over: closed, on number 1
+    ASSERT_FALSE(comm.portOpen());
+    display.warnings.clear();
+
+    form.Command_Click("Command17");
+    EXPECT_TRUE(comm.writes.empty());
+    EXPECT_EQ(label("Label11"), " C 0 0 CR ");
+    EXPECT_TRUE(display.warnings.empty()) << "a send never raises a message box";
     clock.advance(500);
-    comm.receive("20\r");
-    EXPECT_EQ(label("Label12"), " 2 0 CR ");
+    EXPECT_EQ(label("Label12"), " X X X X");
+
+    comm.failingPorts.erase(1); // the adapter is plugged back in
+    form.Command_Click("Command18");
+    EXPECT_TRUE(comm.portOpen());
+    EXPECT_EQ(comm.writes, std::vector<std::string>{"C01\r"});
 }
 
 } // namespace

@@ -1,0 +1,125 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <optional>
+#include <set>
+#include <string>
+
+#include "decode/decode_reply.hpp"
+#include "decode/lamp_table.hpp"
+#include "decode/mode_tables.hpp"
+#include "decode/power_table.hpp"
+#include "decode/pressure.hpp"
+#include "link/transcript.hpp"
+
+namespace qm5 {
+namespace {
+
+using Status = std::optional<std::string>;
+
+TEST(Transcript, RendersEveryTokenKind)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"", " "}, {"80\r", " 8 0 CR "}, {"\x06\r", " ACK CR "}, {"\r\n", " CR LF "},
+        {"1\x14" "2", " 1 &2 "}, {"\x15", " ? "}, {"A B", " A   B "}, {"z", " z "},
+        {"{", " ? "}, {"|}~\x7f", " ? ? ? ? "}, {std::string(1, '\0'), " ? "},
+        {"\x1f ", " ?   "}, {"\x80\xff\xe9", " ? ? ? "},
+    };
+    for (const auto& [input, transcript] : cases)
+        EXPECT_EQ(RenderTranscript(input), transcript) << "input of " << input.size() << " chars";
+    for (char c = ' '; c <= 'z'; ++c)
+        EXPECT_EQ(RenderTranscript(std::string(1, c)), (std::string{' ', c, ' '})) << c;
+    // All 256 byte values in one go: every byte is one token of its own.
+    std::string all;
+    for (int c = 0; c < 256; ++c)
+        all.push_back(static_cast<char>(c));
+    EXPECT_EQ(RenderTranscript(all).size(), 1 + 91 * 2 + 4 + 3 + 3 + 1 + (256 - 91 - 4) * 2u);
+}
+
+TEST(DecodeTables, CompleteWithDistinctWellFormedKeys)
+{
+    const std::pair<const DecodeTable*, std::size_t> tables[] = {
+        {&kPowerStatusTable, 13}, {&kInputModeTable, 4}, {&kOrientationTable, 4},
+        {&kMuteSignalTable, 6}, {&kLampStatusTable, 48}};
+    for (const auto& [table, rows] : tables) {
+        ASSERT_EQ(table->rows.size(), rows);
+        std::set<std::string_view> keys;
+        for (const DecodeRow& row : table->rows) {
+            EXPECT_TRUE(keys.insert(row.key).second) << "duplicate " << row.key;
+            // A key is the transcript of one or two reply characters: " c" or " c c".
+            const std::string_view k = row.key;
+            EXPECT_TRUE(k.size() == table->keyLength && k[0] == ' ' && k[1] != ' ' &&
+                        (k.size() == 2 || (k[2] == ' ' && k[3] != ' ')) && row.text.starts_with(' ')) << k;
+        }
+    }
+    std::set<std::string_view> lampTexts; // every mode 0..2 with every mask 0..F
+    for (const char mode : {'0', '1', '2'})
+        for (const char mask : std::string_view("0123456789ABCDEF"))
+            lampTexts.insert(LookupReplyKey(kLampStatusTable, std::string{' ', mode, ' ', mask}).value_or(""));
+    EXPECT_EQ(lampTexts.size(), 48u);
+    EXPECT_FALSE(lampTexts.contains(""));
+}
+
+struct DecodeCase {
+    std::string lastCommand, prefix, reply;
+    Status status;
+};
+
+TEST(DecodeReply, KnownReplies)
+{
+    const std::string ack(1, '\x06'), p = "CR PRESSURE\r";
+    const DecodeCase cases[] = {
+        {"CR0\r", "", "80\r", " Stand by"},
+        {"CR0\r", "", "8", std::nullopt},    // first piece, key incomplete
+        {"CR0\r", "", "80", " Stand by"},
+        {"CR0\r", "", ack + "80\r", std::nullopt},
+        {"CR1\r", "", "31\r", " Input mode 3"},
+        {"CR4\r", "", "00\r", " Top/Bottom , Left/Right reversal"},
+        {"CRA\r", "", "80\r", " No signal"},
+        {"CR7\r", "", "1F\r", " All ON  : 2 Lamp mode(1,4)"},
+        {"CR7\r", "", "0a\r", std::nullopt},
+        // Decoded only while the frame built with the current prefix was the last sent.
+        {"A001CR0\r", "A001", "80\r", " Stand by"},
+        {"AFFFCR7\r", "AFFF", "05\r", " No1,3 ON  : 4 Lamp mode"},
+        {"A001CR0\r", "A002", "80\r", std::nullopt},
+        {"AFFFCR0\r", "", "80\r", std::nullopt},
+        {"cr0\r", "", "80\r", std::nullopt},
+        {"CR INFPFAIL\r", "", "80\r", std::nullopt},
+        {"A003CR9\r", "A003", "01\r", " 0 1 CR "},
+        // Lamp hours: blank and the first 19 reply characters; temperatures: 1 to 5 and 8 to 11.
+        {"CR3\r", "", "12345\r", " 1 2 3 4 5 CR  Hour Use"},
+        {"CR3\r", "", "123456789012345678\r", " 1 2 3 4 5 6 7 8 9 0 1 2 3 4 5 6 7 8 C Hour Use"},
+        {"CR6\r", "", "123456789012\r", "  S1= 1 2 3 4 5 C  ,   S2=  8 9 0 1 C"},
+        {"CR6\r", "", "12\r", "  S1= 1 2 CR  C  ,   S2=  C"},
+        {"CR6\r", "", ack + "1234567890\r", "  S1= ACK 1 2 3 C  ,   S2=  6 7 8 9 C"},
+        // Pressure: leading zeros, no number, signs, halves to even, what is no part of a number.
+        {"A004" + p, "A004", "512\r", "650 hPa"}, {p, "", "0512\r", "650 hPa"}, {p, "", "NG\r", "106 hPa"},
+        {p, "", "+5\r", "111 hPa"}, {p, "", "-6553\r", "-6865 hPa"},
+        {p, "", "12.5\r", "118 hPa"}, {p, "", "13.5\r", "120 hPa"},
+        {p, "", "1E3\r", "107 hPa"}, {p, "", "&H10\r", "106 hPa"},
+        // Out of 16 bits the formula still holds; a 300-digit number changes nothing.
+        {p, "", "100000\r", "106485 hPa"}, {p, "", std::string(300, '7') + "\r", std::nullopt},
+        {p, "", "13872\r", "14862 hPa"}, {p, "", "-838032\r", "-891388 hPa"}, // exactly .5 in double
+        {p, "", "2018703248\r", "2147483647 hPa"}, {p, "", "2018703249\r", std::nullopt},
+        {p, "", "-2018703448\r", "-2147483648 hPa"}, {p, "", "-2018703449\r", std::nullopt},
+    };
+    for (const DecodeCase& c : cases)
+        EXPECT_EQ(DecodeReply(RenderTranscript(c.reply), c.lastCommand, c.prefix), c.status)
+            << c.lastCommand << " / " << c.prefix << " / " << c.reply;
+}
+
+TEST(ReadPressureReading, ParsesAndRoundsHalfToEven)
+{
+    const std::string nines(18, '9'), zeros(100000, '0');
+    const std::pair<std::string, std::optional<std::int64_t>> cases[] = {
+        {" 5 1 2 CR ", 512}, {"--5", 0}, {".5", 0}, {"2.5", 2}, {"-12.5", -12},
+        {"-13.5", -14}, {"12.4999", 12}, {"12.50001", 13}, {"1.2.3", 1}, {"1 2 . 5 0 0", 12},
+        {nines + ".5", 1000000000000000000}, {"1" + nines, std::nullopt}, {"0000" + nines, 999999999999999999},
+        {zeros + "5", 5}, {"2.5" + zeros, 2}, {"2.5" + zeros + "1", 3},
+    };
+    for (const auto& [text, reading] : cases)
+        EXPECT_EQ(ReadPressureReading(text), reading) << '"' << text.substr(0, 30) << '"';
+}
+
+} // namespace
+} // namespace qm5
