@@ -1,50 +1,103 @@
 #pragma once
-// The real panel under test: Form1Window offscreen, on Qt timers and the real
-// QSerialPort behind QtSerialControl. Port numbers map to whatever path the
-// test has put in ports at the moment the panel opens the port.
+// The real panel (Form1Window offscreen, Qt timers, QSerialPort) and a far end
+// the tests drive byte by byte: a raw pseudo-terminal whose master they hold.
 
 #include <QLineEdit>
 #include <QTest>
 
-#include <functional>
-#include <map>
-#include <memory>
-#include <string>
-#include <vector>
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <pty.h>
+#include <unistd.h>
 
 #include "qt/form1_window.hpp"
 #include "qt/qt_serial_control.hpp"
 #include "qt/qt_timer.hpp"
+#include "qt_support/eventually.hpp"
 
 namespace qm5::test {
 
+inline constexpr int waitMs = 5000;
+
+// Runs the event loop as exec() does until done(); QTest's waits sleep 10 ms a
+// pass, which would hold a flooded port to one read per pass.
+inline bool runLoopUntil(const std::function<bool()>& done, int timeoutMs)
+{
+    QEventLoop loop;
+    QTimer check;
+    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+        if (done())
+            loop.quit();
+    });
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    check.start(1);
+    return done() || (loop.exec(), done());
+}
+
+struct RawPty {
+    int master = -1;
+    std::string path;
+
+    RawPty()
+    {
+        int slave = -1;
+        char name[128] = {};
+        if (::openpty(&master, &slave, name, nullptr, nullptr) != 0)
+            return;
+        termios raw{}; // nothing translated before the panel sets its own modes
+        ::tcgetattr(slave, &raw);
+        ::cfmakeraw(&raw);
+        ::tcsetattr(slave, TCSANOW, &raw);
+        ::close(slave);
+        ::fcntl(master, F_SETFD, FD_CLOEXEC);
+        ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
+        path = name;
+    }
+    ~RawPty() { hangUp(); }
+    void hangUp() { ::close(std::exchange(master, -1)); }
+    std::string readAvailable() // until EAGAIN, or EIO once nobody has the slave open
+    {
+        std::string out;
+        char buffer[65536];
+        for (ssize_t n; (n = ::read(master, buffer, sizeof buffer)) > 0 || (n < 0 && errno == EINTR);)
+            out.append(buffer, static_cast<std::size_t>(std::max<ssize_t>(n, 0)));
+        return out;
+    }
+    // What has come once count bytes have, or timeoutMs has passed.
+    std::string readAtLeast(std::size_t count, int timeoutMs)
+    {
+        std::string out;
+        runLoopUntil([&] { return (out += readAvailable()).size() >= count; }, timeoutMs);
+        return out;
+    }
+    bool writeAll(std::string_view bytes)
+    {
+        return runLoopUntil([&] { // the terminal is full until the panel reads
+            bytes.remove_prefix(static_cast<std::size_t>(std::max<ssize_t>(::write(master, bytes.data(), bytes.size()), 0)));
+            return bytes.empty();
+        }, waitMs);
+    }
+};
+
 struct Panel {
-    std::map<int, std::string> ports{{1, "/nonexistent/qm5rsc-faults-com1"},
-                                     {2, "/nonexistent/qm5rsc-faults-com2"}};
+    std::map<int, std::string> ports; // read when the panel opens a port
     QtTimerFactory timers;
     std::unique_ptr<QtSerialControl> comm;
     std::unique_ptr<Form1Window> window;
     std::vector<std::string> warnings;
-    // Runs inside the warning, where the real program's modal box would be.
-    std::function<void()> duringWarning;
+    std::function<void()> duringWarning; // where the real modal box would run
     int ends = 0;
 
-    Panel() = default;
-    Panel(const Panel&) = delete;
-    Panel& operator=(const Panel&) = delete;
-    ~Panel()
+    explicit Panel(const std::string& port1, const std::string& port2 = "/nonexistent/qm5-com2")
+        : ports{{1, port1}, {2, port2}}
     {
-        window.reset();
-        comm.reset();
-    }
-
-    void start()
-    {
-        quietenOffscreenPlugin();
-        comm = std::make_unique<QtSerialControl>([this](int port) -> std::string {
-            const auto it = ports.find(port);
-            return it == ports.end() ? std::string() : it->second;
+        // Every height change makes the offscreen plugin complain; quieten it.
+        static const QtMessageHandler previous = qInstallMessageHandler([](auto type, auto& context, auto& message) {
+            if (previous && !message.contains(QLatin1String("propagateSizeHints")))
+                previous(type, context, message);
         });
+        comm = std::make_unique<QtSerialControl>([this](int port) { return ports[port]; });
         window = std::make_unique<Form1Window>(*comm, timers);
         window->setWarningHandler([this](const QString& text) {
             warnings.push_back(text.toStdString());
@@ -55,39 +108,16 @@ struct Panel {
         window->form().Form_Load();
         window->show();
     }
-
     Form1& form() { return window->form(); }
     QWidget* control(const char* name) const { return window->control(name); }
     std::string label(const char* name) const { return window->caption(name); }
     void click(const char* name) { QTest::mouseClick(control(name), Qt::LeftButton); }
-    bool shown(const char* name) const { return window->isVisible(std::string_view(name)); }
-
-    // Types text (one byte a character, Latin-1) into Text1 and presses SEND.
+    QLineEdit* text1() const { return qobject_cast<QLineEdit*>(control("Text1")); }
+    // Types text, one Latin-1 character a byte, into Text1 and presses SEND.
     void send(const std::string& text)
     {
-        auto* edit = qobject_cast<QLineEdit*>(control("Text1"));
-        edit->setText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+        text1()->setText(QString::fromLatin1(text));
         click("Command95");
-    }
-
-    // Picks COM2 through the port panel, as the user would.
-    void chooseCom2()
-    {
-        click("Command33");
-        QTest::mouseClick(control("Option2"), Qt::LeftButton);
-    }
-
-    // Every height change makes the offscreen plugin say it cannot pass size
-    // hints on; a storm of them would bury the test's own output.
-    static void quietenOffscreenPlugin()
-    {
-        static const QtMessageHandler previous = qInstallMessageHandler(
-            [](QtMsgType type, const QMessageLogContext& context, const QString& message) {
-                if (message == QLatin1String("This plugin does not support propagateSizeHints()"))
-                    return;
-                if (previous)
-                    previous(type, context, message);
-            });
     }
 };
 

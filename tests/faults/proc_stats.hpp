@@ -1,9 +1,9 @@
 #pragma once
 // This process's resident memory and open descriptors, read from /proc.
 
-#include <dirent.h>
-
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 namespace qm5::test {
@@ -12,31 +12,18 @@ namespace qm5::test {
 inline long residentKiB()
 {
     std::ifstream status("/proc/self/status");
-    std::string key;
-    while (status >> key) {
-        if (key == "VmRSS:") {
-            long kib = -1;
-            status >> kib;
-            return kib;
-        }
+    long kib = 0;
+    for (std::string key; status >> key && key != "VmRSS:";)
         status.ignore(4096, '\n');
-    }
-    return -1;
+    return status >> kib ? kib : -1;
 }
 
 // Entries of /proc/self/fd, less the one the count itself holds open.
 inline int openDescriptors()
 {
-    DIR* dir = ::opendir("/proc/self/fd");
-    if (!dir)
-        return -1;
-    int count = 0;
-    while (const dirent* entry = ::readdir(dir)) {
-        if (entry->d_name[0] != '.')
-            ++count;
-    }
-    ::closedir(dir);
-    return count - 1;
+    std::error_code error;
+    std::filesystem::directory_iterator fds("/proc/self/fd", error);
+    return error ? -1 : static_cast<int>(std::distance(fds, std::filesystem::directory_iterator())) - 1;
 }
 
 } // namespace qm5::test
