@@ -1,0 +1,394 @@
+// The control inventory, and the real window built from it: offscreen, on a
+// fake serial control and a manual clock, driven by real mouse and key events.
+
+#include <QApplication>
+#include <QImage>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "qt/form1_window.hpp"
+#include "support/fake_serial_control.hpp"
+#include "support/manual_clock.hpp"
+#include "window/inventory.hpp"
+
+namespace qm5::test {
+namespace {
+
+using Names = std::set<std::string>;
+
+Names numbered(const std::string& stem, int first, int last, std::set<int> missing = {})
+{
+    Names out;
+    for (int i = first; i <= last; ++i)
+        if (!missing.count(i))
+            out.insert(stem + std::to_string(i));
+    return out;
+}
+
+TEST(Inventory, EveryControlIsThereOnceInsideItsContainer)
+{
+    const std::string_view stems[] = {"Frame", "Command", "Label", "Option", "Text", "Image"}; // by kind
+    Names all, framesSoFar, focusable, inOrder;
+    int buttons = 0;
+    std::set<std::pair<std::string_view, std::string_view>> overlaps;
+    for (const auto& c : controls) {
+        SCOPED_TRACE(std::string(c.name));
+        EXPECT_TRUE(all.emplace(c.name).second) << "duplicate";
+        EXPECT_EQ(c.name.substr(0, stems[static_cast<int>(c.kind)].size()), stems[static_cast<int>(c.kind)]);
+        buttons += c.kind == ControlKind::Button;
+        if (c.kind == ControlKind::Button || c.kind == ControlKind::Option || c.kind == ControlKind::TextBox)
+            focusable.emplace(c.name);
+        const ControlSpec* parent = findControl(c.container);
+        EXPECT_TRUE(c.container.empty() || framesSoFar.count(std::string(c.container))) << "not after its frame";
+        if (c.kind == ControlKind::Frame)
+            framesSoFar.emplace(c.name);
+        EXPECT_TRUE(c.left >= 0 && c.top >= 0 && c.width > 0 && c.height > 0);
+        EXPECT_LE(c.left + c.width, parent ? parent->width : form1Window.clientWidth);
+        EXPECT_LE(c.top + c.height, parent ? parent->height : form1Window.clientHeight);
+        for (const auto& o : controls) { // neighbours may share an edge up to one pixel wide
+            const int dx = std::min(c.left + c.width, o.left + o.width) - std::max(c.left, o.left);
+            const int dy = std::min(c.top + c.height, o.top + o.height) - std::max(c.top, o.top);
+            if (c.name < o.name && c.container == o.container && std::min(dx, dy) > twipsPerPixel)
+                overlaps.emplace(c.name, o.name);
+        }
+    }
+    // The one real overlap: the port panel over the "COM" button.
+    EXPECT_EQ(overlaps, (std::set<std::pair<std::string_view, std::string_view>>{{"Command33", "Frame8"}}));
+    Names expected{"Text1", "Image1"};
+    for (Names more : {numbered("Command", 3, 99, {19, 20, 43}), numbered("Frame", 1, 16, {3, 12}),
+                       numbered("Label", 1, 27, {3, 4}), numbered("Option", 1, 10)})
+        expected.merge(more);
+    EXPECT_EQ(all, expected);
+    EXPECT_EQ(buttons, 94);
+    for (auto name : focusOrder)
+        EXPECT_TRUE(inOrder.emplace(name).second) << "twice in the focus order: " << name;
+    EXPECT_EQ(inOrder, focusable);
+}
+
+TEST(Inventory, KnownAnswers)
+{
+    using K = ControlKind;
+    const ControlSpec known[] = { // fonts as drawn: Option10 has the window's
+        {"Command5", K::Button, "", "↑", 1200, 2520, 855, 375, 0xFFE0C0, {FontFace::PGothic, 9, true}},
+        {"Command34", K::Button, "", "データを表示する", 6615, 5040, 1200, 375, 0xC0C0C0, {FontFace::PGothic, 9}},
+        {"Command78", K::Button, "Frame14", "SDI", 6360, 480, 735, 255, 0xC0FFFF, {FontFace::Gothic, 9}},
+        {"Option10", K::Option, "Frame13", "9600", 1440, 240, 975, 300, 0xC0C0C0, {FontFace::Gothic, 9, true}},
+        {"Text1", K::TextBox, "Frame15", "", 600, 165, 5055, 345, systemColour, {FontFace::Gothic, 9.75, true}},
+    };
+    for (const auto& k : known) {
+        const ControlSpec* c = findControl(k.name);
+        ASSERT_NE(c, nullptr) << k.name;
+        const FontSpec f = effectiveFont(*c);
+        EXPECT_EQ(std::tie(c->kind, c->container, c->caption, c->left, c->top, c->width, c->height, c->back),
+                  std::tie(k.kind, k.container, k.caption, k.left, k.top, k.width, k.height, k.back)) << k.name;
+        EXPECT_TRUE(f.face == k.font.face && f.points == k.font.points && f.bold == k.font.bold) << k.name;
+    }
+    EXPECT_EQ(form1Window.title, "ORVA   QM5    CONTROL   Ver.1.40");
+}
+
+class Window : public ::testing::Test {
+protected:
+    FakeSerialControl comm;
+    ManualClock clock;
+    std::unique_ptr<Form1Window> window;
+    std::vector<QString> warnings;
+
+    void SetUp() override { start(); }
+    void start(bool load = true) // warnings are recorded instead of blocking
+    {
+        window = std::make_unique<Form1Window>(comm, clock);
+        window->setWarningHandler([this](const QString& text) { warnings.push_back(text); });
+        if (load)
+            form().Form_Load();
+        comm.writes.clear();
+    }
+    QWidget* w(std::string_view name) const
+    {
+        QWidget* found = window->control(name);
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+    template <class W>
+    W* as(std::string_view name) const { return qobject_cast<W*>(w(name)); }
+    bool shown(const char* name) const { return w(name)->isVisibleTo(window.get()); }
+    bool checked(const char* name) const { return as<QRadioButton>(name)->isChecked(); }
+    void click(const char* name) { QTest::mouseClick(w(name), Qt::LeftButton); }
+    void chord(QWidget* target) { QTest::keyClick(target, Qt::Key_K, Qt::ControlModifier); }
+    Form1& form() { return window->form(); }
+};
+
+TEST_F(Window, EveryControlStandsAtItsPlaceInItsColours)
+{
+    const char* classes[] = {"QFrame", "QPushButton", "QLabel", "QRadioButton", "QLineEdit", "QLabel"};
+    for (const auto& entry : controls) {
+        SCOPED_TRACE(std::string(entry.name));
+        QWidget* c = window->control(entry.name);
+        ASSERT_NE(c, nullptr);
+        EXPECT_TRUE(c->inherits(classes[static_cast<int>(entry.kind)]));
+        EXPECT_EQ(c->parentWidget(), entry.container.empty() ? window.get() : window->control(entry.container));
+        const QPoint at = c->mapTo(window.get(), QPoint(0, 0));
+        const Point origin = clientOrigin(entry); // within a pixel, whatever the rounding
+        for (auto [got, twips] : {std::pair{at.x(), origin.x}, {at.y(), origin.y}, {c->width(), entry.width},
+                                  {c->height(), entry.height}})
+            EXPECT_NEAR(got, twips / 15.0, 1.0);
+        EXPECT_EQ(c->property("text").toString().toStdString(), entry.caption);
+    }
+    for (const auto& entry : lines)
+        EXPECT_TRUE(w(entry.name)->palette().color(QPalette::Window) == QColor(0x8080FF)
+                    && std::min(w(entry.name)->width(), w(entry.name)->height()) == 2) << entry.name;
+    // The port panel, when shown, lies over the "COM" button.
+    const QPoint comCentre = w("Command33")->geometry().center();
+    EXPECT_EQ(window->childAt(comCentre), w("Command33"));
+    window->setVisible("Frame8", true);
+    EXPECT_TRUE(w("Frame8")->isAncestorOf(window->childAt(comCentre)));
+
+    const std::tuple<const char*, QPalette::ColorRole, QRgb, const char*, int, bool> looks[] = {
+        {"Command6", QPalette::Button, 0xFF8000, "ＭＳ ゴシック", 12, false},
+        {"Command99", QPalette::Button, 0xFFE0C0, "ＭＳ ゴシック", 12, true}, // the window's font
+        {"Label11", QPalette::Window, 0xFFFFFF, "ＭＳ Ｐゴシック", 13, true},
+    };
+    for (const auto& [name, role, rgb, family, pixels, bold] : looks) {
+        const QFont f = w(name)->font();
+        EXPECT_TRUE(w(name)->palette().color(role) == QColor(rgb) && f.family() == QString::fromUtf8(family)
+                    && f.pixelSize() == pixels && f.bold() == bold) << name;
+    }
+    EXPECT_EQ(window->palette().color(QPalette::Window), QColor(0xC0C0C0));
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("ORVA   QM5    CONTROL   Ver.1.40"));
+}
+
+TEST_F(Window, StartStateAndStartUpPosition)
+{
+    const auto options = window->findChildren<QRadioButton*>();
+    EXPECT_EQ(std::count_if(options.begin(), options.end(), [](auto* o) { return o->isChecked(); }), 3);
+    EXPECT_TRUE(checked("Option1") && checked("Option3") && checked("Option9"));
+    for (const char* hidden : {"Frame8", "Option1", "Option10", "Command34"})
+        EXPECT_FALSE(shown(hidden)) << hidden;
+    EXPECT_TRUE(warnings.empty());
+    EXPECT_EQ(as<QLabel>("Image1")->pixmap().size(), QSize(80, 26));
+
+    // A fresh window, so the load runs against the full-height layout:
+    // centred at full height, then cut to the compact view.
+    start(false);
+    EXPECT_EQ(window->windowHeight(), 9100);
+    const QRect screen = window->screen()->geometry();
+    const int width = window->windowWidth();
+    form().Form_Load();
+    EXPECT_EQ(window->pos(), QPoint(twipsToPixels((screen.width() * 15 - width) / 2.0),
+                                    twipsToPixels((screen.height() * 15 - 9100) / 2.0)));
+    EXPECT_EQ(window->size(), QSize(633, twipsToPixels(5350 - nonClientHeight)));
+    EXPECT_EQ(window->minimumSize(), window->maximumSize()); // the user cannot resize
+}
+
+// A caption fits inside its button, wrapped onto more lines where needed,
+// with dark ink painted and none of it cut at the edges.
+void expectReadable(QPushButton* button, const QString& caption)
+{
+    SCOPED_TRACE(button->objectName().toStdString() + " \"" + caption.toStdString() + "\"");
+    button->setText(caption);
+    const QFontMetrics metrics(button->font());
+    const QRect area = button->rect().adjusted(2, 0, -2, 0);
+    const QRect needed = metrics.boundingRect(area, Qt::AlignCenter | Qt::TextWordWrap, caption);
+    EXPECT_TRUE(needed.width() <= area.width() && needed.height() <= button->height() + 2);
+    QImage image(button->size(), QImage::Format_RGB32);
+    button->render(&image);
+    int top = -1, bottom = -1, bands = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        bool ink = false;
+        for (int x = 3; x < image.width() - 3; ++x)
+            ink |= qGray(image.pixel(x, y)) < 60;
+        if (ink) {
+            bands += bottom != y - 1;
+            top = top < 0 ? y : top;
+            bottom = y;
+        }
+    }
+    EXPECT_TRUE(top > 0 && bottom < image.height() - 1) << "ink rows " << top << ".." << bottom;
+    EXPECT_TRUE(metrics.horizontalAdvance(caption) <= area.width() || bands >= 2) << "not wrapped";
+}
+
+TEST_F(Window, CaptionsAreReadable)
+{
+    for (const auto& entry : controls)
+        if (entry.kind == ControlKind::Button && entry.name != "Command34")
+            expectReadable(as<QPushButton>(entry.name), QString::fromUtf8(entry.caption));
+    for (const char* caption : {"データを表示する", "データを表示しない", "CLOSE"})
+        expectReadable(as<QPushButton>("Command34"), QString::fromUtf8(caption));
+}
+
+// Counts the presses of letter keys that reach a widget.
+struct KeyCounter : QObject {
+    int presses = 0;
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        presses += e->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(e)->key() < Qt::Key_Escape;
+        return false;
+    }
+};
+
+TEST_F(Window, ViewsFollowTheChordTheLogoAndCommand34)
+{
+    // Keys typed in Text1: K Ctrl+K, S Ctrl+Shift+K, A Ctrl+Alt+K, k K alone,
+    // J Ctrl+J, M Ctrl+Meta+K. L double-clicks the logo, 3 presses Command34.
+    const std::map<char, Qt::KeyboardModifiers> modifiers = {
+        {'K', Qt::ControlModifier}, {'S', Qt::ControlModifier | Qt::ShiftModifier},
+        {'A', Qt::ControlModifier | Qt::AltModifier}, {'k', Qt::NoModifier}, {'J', Qt::ControlModifier},
+        {'M', Qt::ControlModifier | Qt::MetaModifier}};
+    // Steps, then the window height and whether Command34 is shown. The service
+    // views (7200, 9100) are unlocked and offer CLOSE; the data view (6645)
+    // offers to hide the data, the compact view (5350) to show it.
+    const std::tuple<const char*, int, bool> cases[] = {
+        {"", 5350, false},    {"K", 7200, true},    {"S", 5350, false},    {"A", 5350, false},
+        {"k", 5350, false},   {"J", 5350, false},   {"M", 7200, true},     {"L", 5350, false},
+        {"KL", 9100, true},   {"KLL", 9100, true},  {"KLK", 7200, true},   {"KK", 7200, true},
+        {"K3", 5350, true},   {"KL3", 5350, true},  {"K3L", 5350, true},   {"K33", 6645, true},
+        {"K333", 5350, true}, {"K33L", 6645, true}, {"K33K", 7200, true},
+        {"3", 6645, false}, // reached by the keyboard while hidden below the compact view
+    };
+    for (const auto& [steps, height, shownAfter] : cases) {
+        SCOPED_TRACE(std::string("steps \"") + steps + "\"");
+        start();
+        KeyCounter reached;
+        w("Text1")->installEventFilter(&reached);
+        int typed = 0;
+        for (const char* s = steps; *s; ++s) {
+            if (*s == 'L') {
+                QTest::mouseDClick(w("Image1"), Qt::LeftButton);
+            } else if (*s == '3') {
+                QTest::keyClick(w("Command34"), Qt::Key_Space);
+            } else {
+                QTest::keyClick(w("Text1"), *s == 'J' ? Qt::Key_J : Qt::Key_K, modifiers.at(*s));
+                typed += *s != 'K' && *s != 'M';
+            }
+        }
+        EXPECT_EQ(window->windowHeight(), height);
+        EXPECT_EQ(window->height(), twipsToPixels(height - nonClientHeight));
+        EXPECT_EQ(window->caption("Command34"),
+                  height >= 7200 ? "CLOSE" : height == 6645 ? "データを表示しない" : "データを表示する");
+        EXPECT_EQ(shown("Command34"), shownAfter);
+        EXPECT_EQ(form().serviceUnlocked(), height >= 7200 ? 1 : 0);
+        // The chord stops at the window: in Text1 Ctrl+K would delete to the end of the line.
+        EXPECT_EQ(reached.presses, typed);
+        EXPECT_TRUE(comm.writes.empty());
+    }
+    for (const char* target : {"Command17", "Option3"}) {
+        start();
+        chord(w(target));
+        EXPECT_EQ(window->windowHeight(), 7200) << target;
+    }
+}
+
+TEST_F(Window, PortAndAddressOptions)
+{
+    // Timer3 hides the panel five seconds after its last start; Command34
+    // starts it again, the chord leaves it alone.
+    click("Command33");
+    clock.advance(3000);
+    QTest::keyClick(w("Command34"), Qt::Key_Space);
+    clock.advance(1000);
+    chord(window.get());
+    clock.advance(3999);
+    EXPECT_TRUE(shown("Frame8") && shown("Option10"));
+    clock.advance(1);
+    EXPECT_FALSE(shown("Frame8") || form().timer3().isActive());
+
+    // Speed: applied to the open port at once; each group is exclusive
+    // within its own frame only.
+    const int opens = comm.openCount;
+    click("Command33");
+    click("Option10");
+    EXPECT_EQ(comm.settings, "9600,N,8,1");
+    EXPECT_TRUE(comm.portOpen() && comm.openCount == opens);
+    EXPECT_FALSE(shown("Frame8"));
+    EXPECT_TRUE(!checked("Option9") && checked("Option1") && checked("Option3"));
+
+    // A port that fails: one warning, the panel stays, the fallback number.
+    comm.failingPorts[2] = "COM2: no such device";
+    click("Command33");
+    click("Option2");
+    EXPECT_EQ(warnings, std::vector<QString>{QStringLiteral("COM2: no such device")});
+    EXPECT_TRUE(shown("Frame8"));
+    EXPECT_TRUE(comm.commPort() == 1 && !comm.portOpen());
+    EXPECT_TRUE(checked("Option2") && !checked("Option1") && checked("Option10"));
+    // Selected by the program, an option runs no handler (which would hide the panel).
+    window->selectOption("Option1");
+    EXPECT_TRUE(checked("Option1") && shown("Frame8"));
+    EXPECT_TRUE(comm.writes.empty());
+
+    // An address option changes only the prefix of the next frame.
+    start();
+    const std::pair<const char*, std::string> cases[] = {
+        {"Option4", "AFFFC00\r"}, {"Option5", "A001C00\r"}, {"Option8", "A004C00\r"}, {"Option3", "C00\r"}};
+    for (const auto& [option, frame] : cases) {
+        comm.writes.clear();
+        const QString sent = as<QLabel>("Label11")->text();
+        click(option);
+        EXPECT_TRUE(comm.writes.empty() && as<QLabel>("Label11")->text() == sent) << option;
+        click("Command17");
+        EXPECT_EQ(comm.writes, std::vector<std::string>{frame}) << option;
+    }
+}
+
+TEST_F(Window, AnyMouseButtonHoldsTheKeyboardNeverAndALostReleaseEndsTheHoldOnce)
+{
+    auto* zoomIn = as<QPushButton>("Command15");
+    for (Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton, Qt::MiddleButton}) {
+        SCOPED_TRACE(static_cast<int>(button));
+        comm.writes.clear();
+        QTest::mousePress(zoomIn, button);
+        EXPECT_EQ(comm.writes, std::vector<std::string>{"C47\r"});
+        EXPECT_TRUE(zoomIn->isDown());
+        clock.advance(100); // repeats every 50 ms
+        QTest::mouseRelease(zoomIn, button);
+        EXPECT_FALSE(zoomIn->isDown());
+        clock.advance(500);
+        EXPECT_EQ(comm.writes.size(), 3u);
+    }
+    const std::pair<const char*, std::vector<std::string>> keys[] = {
+        {"Command15", {}}, {"Command5", {}}, {"Command17", {"C00\r"}}};
+    for (const auto& [control, writes] : keys) {
+        comm.writes.clear();
+        QTest::keyClick(w(control), Qt::Key_Space);
+        clock.advance(1000);
+        EXPECT_EQ(comm.writes, writes) << control;
+    }
+    const std::pair<const char*, void (*)(QWidget*)> cases[] = {
+        {"Command15", [](QWidget*) { QApplication::setActiveWindow(nullptr); }},
+        {"Command37", [](QWidget* held) { held->hide(); }},
+        {"Command59", [](QWidget* held) { held->parentWidget()->hide(); }},
+        {"Command50", [](QWidget* held) { held->setEnabled(false); }},
+    };
+    for (const auto& [button, loseRelease] : cases) {
+        SCOPED_TRACE(button);
+        start();
+        window->show();
+        QApplication::setActiveWindow(window.get());
+        QTest::mousePress(w(button), Qt::LeftButton);
+        ASSERT_TRUE(form().timer1().isActive());
+        loseRelease(w(button));
+        EXPECT_FALSE(form().timer1().isActive());
+        EXPECT_EQ(form().repeatCode(), 0);
+        const std::size_t sent = comm.writes.size();
+        clock.advance(1000); // the release's display clear has run
+        // The late mouse release is no second release: Timer4 stays stopped.
+        QTest::mouseRelease(w(button), Qt::LeftButton);
+        EXPECT_FALSE(form().timer4().isActive());
+        EXPECT_EQ(comm.writes.size(), sent);
+    }
+}
+
+} // namespace
+} // namespace qm5::test
