@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -340,6 +341,17 @@ TEST_F(Window, PortAndAddressOptions)
         click("Command17");
         EXPECT_EQ(comm.writes, std::vector<std::string>{frame}) << option;
     }
+}
+
+TEST_F(Window, FreeTextGoesOutOneBytePerCharacter)
+{
+    // Latin-1 characters go out as their byte; anything else as "?".
+    as<QLineEdit>("Text1")->setText(QString::fromUtf8("CF é€\U0001F600 x"));
+    click("Command95");
+    EXPECT_EQ(comm.writes, std::vector<std::string>{"CF \xE9?? x\r"});
+    EXPECT_EQ(as<QLineEdit>("Text1")->text(), QString::fromUtf8("CF é€\U0001F600 x"));
+    click("Command96");
+    EXPECT_TRUE(as<QLineEdit>("Text1")->text().isEmpty());
 }
 
 TEST_F(Window, AnyMouseButtonHoldsTheKeyboardNeverAndALostReleaseEndsTheHoldOnce)
