@@ -13,7 +13,7 @@
 
 int main(int argc, char** argv)
 {
-    if (!qm5::DisplayAvailable()) {
+    if (!qm5::DisplayAvailable(argc, argv)) {
         qm5::ExplainMissingDisplay("qm5rsc-demo", "scripts/run-demo");
         return 1;
     }

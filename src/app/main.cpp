@@ -7,7 +7,7 @@
 
 int main(int argc, char** argv)
 {
-    if (!qm5::DisplayAvailable()) {
+    if (!qm5::DisplayAvailable(argc, argv)) {
         qm5::ExplainMissingDisplay("qm5rsc", "build/bin/qm5rsc");
         return 1;
     }

@@ -1,15 +1,12 @@
-// Renders the panel to a PNG: the whole layout (all four bands) of the real
-// window, for the documentation and for checking the look by eye.
+// Renders the panel to a PNG in its full view, exactly as a user reaches it
+// (the service chord, then a double-click on the logo), for the
+// documentation and for checking the look by eye.
 //
-//   qm5screenshot OUT.png [--full]
-//
-// By default the two controls that start hidden (the port panel Frame8 and
-// Command34 with its layout caption) are shown too, so every control can be
-// seen. --full renders the full view exactly as the service chord and a logo
-// double-click leave it.
+//   qm5screenshot OUT.png
 
 #include <QApplication>
 #include <QPixmap>
+#include <QTest>
 
 #include <cstdio>
 
@@ -38,6 +35,7 @@ public:
     qm5::SerialError output(const std::string&) override { return {}; }
     std::string input() override { return {}; }
     int commEvent() const override { return 0; }
+    std::size_t unsentBytes() const override { return 0; }
 
 private:
     int port_ = 1;
@@ -51,24 +49,18 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() < 2) {
-        std::fprintf(stderr, "usage: qm5screenshot OUT.png [--full]\n");
+        std::fprintf(stderr, "usage: qm5screenshot OUT.png\n");
         return 2;
     }
-    const bool fullView = args.contains(QStringLiteral("--full"));
 
     SilentLine line;
     qm5::QtTimerFactory timers;
     qm5::Form1Window window(line, timers);
     window.form().Form_Load();
-    if (fullView) {
-        window.form().Form_KeyDown('K', 2);
-        window.form().Image1_DblClick();
-    } else {
-        window.setWindowHeight(qm5::Form1::fullHeight);
-        window.setVisible("Frame8", true);
-        window.setVisible("Command34", true);
-    }
     window.show();
+    app.processEvents();
+    QTest::keyClick(&window, Qt::Key_K, Qt::ControlModifier);
+    QTest::mouseDClick(window.control("Image1"), Qt::LeftButton);
     app.processEvents();
 
     if (!window.grab().save(args.at(1), "PNG")) {

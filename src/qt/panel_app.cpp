@@ -7,10 +7,23 @@
 
 namespace qm5 {
 
-bool DisplayAvailable()
+bool DisplayAvailable(int argc, char** argv)
 {
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN) && !defined(Q_OS_ANDROID)
+    // An X11 or Wayland desktop names its display; without one Qt would
+    // abort with a message about plugins that helps nobody.
+    for (int i = 1; i < argc; ++i) {
+        if (qstrcmp(argv[i], "-platform") == 0 || qstrcmp(argv[i], "--platform") == 0)
+            return true;
+    }
     return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
            || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+#else
+    // Windows and macOS always have their own platform.
+    (void)argc;
+    (void)argv;
+    return true;
+#endif
 }
 
 void ExplainMissingDisplay(const char* program, const char* command)
