@@ -90,11 +90,15 @@ private:
     void selectPort(int chosen, int fallback);
     void endHold();
     void clearRxBuffer();
+    // Whether the last frame written has had its time on the wire at the
+    // current speed and the serial layer has nothing left to write.
+    bool lineIsFree() const;
     // Transcript of RxBuffer, rendered incrementally as the buffer grows.
     const std::string& rxTranscript();
 
     Display& display_;
     SerialControl& MSComm1;
+    TimerFactory& clock_;
     std::unique_ptr<Timer> Timer1;
     std::unique_ptr<Timer> Timer2;
     std::unique_ptr<Timer> Timer3;
@@ -108,6 +112,10 @@ private:
     std::uint8_t RepeatCode = 0;
     std::uint8_t ArrowMode = 0;
     std::int16_t ServiceUnlocked = 0;
+
+    // When the last frame went to the serial layer, and its length.
+    std::int64_t lastWriteUs_ = 0;
+    std::size_t lastWriteBytes_ = 0;
 
     std::string rxTranscript_ = " ";
     std::size_t rxRendered_ = 0;

@@ -4,6 +4,7 @@
 // output, input, event code and a receive event. Every operation that can fail
 // returns the error text, or nothing on success.
 
+#include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
@@ -31,6 +32,8 @@ public:
     // All characters received and not read yet; removes them.
     virtual std::string input() = 0;
     virtual int commEvent() const = 0;
+    // Bytes handed to output() that the serial layer has not written yet.
+    virtual std::size_t unsentBytes() const = 0;
 
     // Raised on the window's thread whenever received characters wait.
     void setOnComm(std::function<void()> handler) { onComm_ = std::move(handler); }

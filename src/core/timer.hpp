@@ -2,6 +2,7 @@
 // Millisecond timer as the window logic sees it. QTimer sits behind it in the
 // program, a manual clock in the tests.
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -37,6 +38,8 @@ class TimerFactory {
 public:
     virtual ~TimerFactory() = default;
     virtual std::unique_ptr<Timer> createTimer() = 0;
+    // Microseconds on the same clock as the timers; only differences count.
+    virtual std::int64_t nowUs() const = 0;
 };
 
 } // namespace qm5

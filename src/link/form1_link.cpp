@@ -18,6 +18,7 @@ constexpr std::uint8_t kindSend = 1;
 Form1::Form1(Display& display, SerialControl& comm, TimerFactory& timers)
     : display_(display),
       MSComm1(comm),
+      clock_(timers),
       Timer1(timers.createTimer()),
       Timer2(timers.createTimer()),
       Timer3(timers.createTimer()),
@@ -83,8 +84,10 @@ void Form1::Hyouji(const std::string& text, std::uint8_t kind)
         // tells the user.
         if (!MSComm1.portOpen())
             MSComm1.setPortOpen(true);
-        if (MSComm1.portOpen())
-            MSComm1.output(text);
+        if (MSComm1.portOpen() && !MSComm1.output(text)) {
+            lastWriteUs_ = clock_.nowUs();
+            lastWriteBytes_ = text.size();
+        }
         display_.setCaption("Label11", RenderTranscript(text));
         Timer2->start();
         AwaitingReply = 1;
@@ -109,6 +112,19 @@ const std::string& Form1::rxTranscript()
         rxRendered_ = RxBuffer.size();
     }
     return rxTranscript_;
+}
+
+bool Form1::lineIsFree() const
+{
+    if (MSComm1.unsentBytes() > 0)
+        return false;
+    const std::int64_t onWireUs = FrameTimeUs(lastWriteBytes_, CommSettings);
+    // A frame that fits into one repeat interval never holds a tick back:
+    // the line keeps up on average, and a tick that comes a little early
+    // after a late one must not cost the hold its cadence.
+    if (onWireUs <= std::int64_t{Timer1->interval()} * 1000)
+        return true;
+    return clock_.nowUs() - lastWriteUs_ >= onWireUs;
 }
 
 void Form1::clearRxBuffer()
@@ -162,6 +178,11 @@ void Form1::selectPort(int chosen, int fallback)
     if (err) {
         display_.showWarning(*err);
         MSComm1.setCommPort(fallback);
+        // The checked option names the port in use, not the one that failed.
+        for (const auto& p : portOptions) {
+            if (p.port == MSComm1.commPort())
+                display_.selectOption(p.control);
+        }
         return;
     }
     display_.setVisible("Frame8", false);

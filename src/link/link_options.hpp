@@ -2,11 +2,36 @@
 // The option buttons of the link: projector address, line speed and port.
 
 #include <array>
+#include <cstddef>
+#include <cstdint>
 #include <string_view>
 
 namespace qm5 {
 
 inline constexpr std::string_view startSettings = "19200,N,8,1";
+
+// Bits a character takes on the wire: start bit, eight data bits, stop bit.
+inline constexpr int bitsPerCharacter = 10;
+
+// Baud rate at the head of a settings text ("9600,N,8,1" gives 9600); 0 when
+// there is none.
+constexpr long BaudOf(std::string_view settings)
+{
+    long baud = 0;
+    for (char c : settings.substr(0, settings.find(','))) {
+        if (c < '0' || c > '9' || baud > 100'000'000)
+            return 0;
+        baud = baud * 10 + (c - '0');
+    }
+    return baud;
+}
+
+// Microseconds that bytes take on the wire at the speed of these settings.
+constexpr std::int64_t FrameTimeUs(std::size_t bytes, std::string_view settings)
+{
+    const long baud = BaudOf(settings);
+    return baud > 0 ? static_cast<std::int64_t>(bytes) * bitsPerCharacter * 1'000'000 / baud : 0;
+}
 
 struct AddressOption {
     std::string_view control;

@@ -5,18 +5,18 @@
 
 namespace qm5 {
 
-std::string DevicePathForPort(int port)
+std::string DevicePathForPort(int port, [[maybe_unused]] const PortDevices& devices)
 {
     if (port < 1 || port > 2)
         return {};
 #ifdef _WIN32
     return "COM" + std::to_string(port);
 #else
-    const std::string link = "/dev/qm5rsc-com" + std::to_string(port);
+    const std::string link = devices.linkStem + std::to_string(port);
     std::error_code ec;
     if (std::filesystem::is_symlink(link, ec) || std::filesystem::exists(link, ec))
         return link;
-    return "/dev/ttyS" + std::to_string(port - 1);
+    return devices.builtIn[static_cast<std::size_t>(port - 1)];
 #endif
 }
 

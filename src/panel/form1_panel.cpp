@@ -83,6 +83,11 @@ void Form1::Timer1_Timer()
 {
     if (RepeatCode == 0)
         return;
+    // A tick that comes before the line has carried the last frame is
+    // skipped, so frames never pile up behind a slow line and the adjustment
+    // stops when the button is let go. Presses and clicks are never held back.
+    if (!lineIsFree())
+        return;
     // The frame is built afresh so an address change during the hold applies.
     if (const HeldButton* button = findHeldButtonByRepeatCode(RepeatCode))
         sendCommand(button->code);

@@ -526,13 +526,21 @@ void Form1Window::setWindowHeight(int twips)
 void Form1Window::setWindowLeft(double twips)
 {
     left_ = twips;
-    move(twipsToPixels(left_), twipsToPixels(top_));
+    placeWindow();
 }
 
 void Form1Window::setWindowTop(double twips)
 {
     top_ = twips;
-    move(twipsToPixels(left_), twipsToPixels(top_));
+    placeWindow();
+}
+
+void Form1Window::placeWindow()
+{
+    // Centred on a screen shorter than the whole layout, the title bar would
+    // sit above the screen, out of reach: the top edge stays on the screen.
+    const int top = std::max(twipsToPixels(top_), screen()->availableGeometry().top());
+    move(twipsToPixels(left_), top);
 }
 
 int Form1Window::screenWidth() const

@@ -65,6 +65,7 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
+    void placeWindow();
     void buildLines();
     void buildControls();
     void setFocusOrder();

@@ -65,7 +65,7 @@ bool ParseLineSettings(const std::string& text, LineSettings& out)
 }
 
 QtSerialControl::QtSerialControl(PortMap map, QObject* parent)
-    : QObject(parent), map_(std::move(map))
+    : QObject(parent), map_(std::move(map)), device_(map_(port_))
 {
     connect(&serial_, &QSerialPort::readyRead, this, &QtSerialControl::onReadyRead);
     connect(&serial_, &QSerialPort::errorOccurred, this, &QtSerialControl::onError);
@@ -86,9 +86,11 @@ SerialError QtSerialControl::setCommPort(int port)
 {
     if (serial_.isOpen())
         return describe(QStringLiteral("Operation not valid while the port is open"));
-    if (map_(port).empty())
+    std::string device = map_(port);
+    if (device.empty())
         return "Invalid port number " + std::to_string(port);
     port_ = port;
+    device_ = std::move(device);
     return {};
 }
 

@@ -14,7 +14,8 @@ namespace qm5 {
 class QtSerialControl : public QObject, public SerialControl {
     Q_OBJECT
 public:
-    explicit QtSerialControl(PortMap map = DevicePathForPort, QObject* parent = nullptr);
+    explicit QtSerialControl(PortMap map = [](int port) { return DevicePathForPort(port); },
+                             QObject* parent = nullptr);
     ~QtSerialControl() override;
 
     SerialError setCommPort(int port) override;
@@ -25,9 +26,11 @@ public:
     SerialError output(const std::string& text) override;
     std::string input() override;
     int commEvent() const override { return event_; }
+    std::size_t unsentBytes() const override { return static_cast<std::size_t>(serial_.bytesToWrite()); }
 
-    // The device the current port number maps to.
-    std::string devicePath() const { return map_(port_); }
+    // The device the port number stood for when it was set. A reopen after
+    // the device went away tries this device again, never another one.
+    const std::string& devicePath() const { return device_; }
     const QSerialPort& port() const { return serial_; }
 
 signals:
@@ -43,6 +46,7 @@ private:
     PortMap map_;
     QSerialPort serial_;
     int port_ = 1;
+    std::string device_;
     int event_ = 0;
     std::string settings_ = "19200,N,8,1";
     std::string salvaged_; // read from a device that has just gone away

@@ -1,6 +1,7 @@
 #pragma once
 // QTimer behind the logic's Timer interface.
 
+#include <QElapsedTimer>
 #include <QTimer>
 
 #include "core/timer.hpp"
@@ -28,7 +29,12 @@ private:
 
 class QtTimerFactory : public TimerFactory {
 public:
+    QtTimerFactory() { clock_.start(); }
     std::unique_ptr<Timer> createTimer() override { return std::make_unique<QtTimer>(); }
+    std::int64_t nowUs() const override { return clock_.nsecsElapsed() / 1000; }
+
+private:
+    QElapsedTimer clock_;
 };
 
 } // namespace qm5

@@ -1,6 +1,8 @@
 // The real window, offscreen, on real Qt timers and the real QSerialPort,
 // talking over a pseudo-terminal to virtual projectors in the same process.
 
+#include <QAbstractButton>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -8,6 +10,7 @@
 #include <memory>
 
 #include "line.hpp"
+#include "path_link.hpp"
 #include "pty_endpoint.hpp"
 #include "qt/form1_window.hpp"
 #include "qt/qt_serial_control.hpp"
@@ -30,9 +33,10 @@ protected:
         endpoint = std::make_unique<sim::PtyEndpoint>(*line);
         std::string error;
         ASSERT_TRUE(endpoint->open(&error)) << error;
-        // The map asks the endpoint each time, so a reopened terminal is found.
+        // Port 1 is a link to the terminal, as udev makes for an adapter.
+        plugIn();
         comm = std::make_unique<QtSerialControl>([this](int port) -> std::string {
-            return port == 1 ? endpoint->slavePath() : port == 2 ? "/nonexistent/qm5rsc-e2e-com2" : "";
+            return port == 1 ? port1 : port == 2 ? "/nonexistent/qm5rsc-e2e-com2" : "";
         });
         window = std::make_unique<Form1Window>(*comm, timers);
         window->setWarningHandler([this](const QString& text) { warnings.push_back(text.toStdString()); });
@@ -41,10 +45,14 @@ protected:
         window->show();
     }
 
+    void plugIn() { ASSERT_TRUE(link.create(endpoint->slavePath(), port1)); }
     void click(const char* name) { QTest::mouseClick(window->control(name), Qt::LeftButton); }
     // Lets the previous exchange finish so its reply cannot run into the next.
     static void settle() { QTest::qWait(600); }
 
+    QTemporaryDir scratch;
+    const std::string port1 = scratch.filePath("qm5rsc-com1").toStdString();
+    sim::PathLink link;
     std::vector<std::string> warnings;
     int ends = 0;
     QtTimerFactory timers;
@@ -132,6 +140,7 @@ TEST_F(EndToEnd, FarEndClosingLeavesThePanelRunningAndTheNextPressRecovers)
     // With the far end gone a press goes nowhere and is marked missing.
     PRESS("Command44", "Label12", " X X X X");
     ASSERT_TRUE(endpoint->open());
+    plugIn();
     settle();
     PRESS("Command44", "Label22", " Stand by");
     EXPECT_TRUE(comm->portOpen());
@@ -146,6 +155,8 @@ TEST_F(EndToEnd, ChoosingAMissingPortWarnsWithItsPath)
     click("Option2");
     EXPECT_EQ(warnings, std::vector<std::string>{"/nonexistent/qm5rsc-e2e-com2: No such file or directory"});
     EXPECT_TRUE(comm->commPort() == 1 && !comm->portOpen());
+    EXPECT_TRUE(qobject_cast<QAbstractButton*>(window->control("Option1"))->isChecked())
+        << "the checked option names the port in use";
     // Port 1 is still there: the next press reopens it and is answered.
     PRESS("Command44", "Label22", " Stand by");
 }

@@ -1,6 +1,7 @@
 // The far end hangs up in the middle of a reply, floods, sends every byte value.
 
 #include <QSerialPort>
+#include <QTemporaryDir>
 
 #include <algorithm>
 #include <atomic>
@@ -21,8 +22,11 @@ TEST(LineFaults, FarEndHangsUpInTheMiddleOfAReply)
 {
     for (const bool partShownFirst : {true, false}) {
         SCOPED_TRACE(partShownFirst ? "part shown, then hang-up" : "hang-up right behind the part");
+        QTemporaryDir scratch;
+        const std::string link = scratch.filePath("com1").toStdString();
         RawPty far;
-        Panel panel(far.path);
+        far.linkAs(link);
+        Panel panel(link);
         int reads = 0, errors = 0, lost = 0;
         QObject counting; // the connections end with it
         QObject::connect(&panel.comm->port(), &QSerialPort::readyRead, &counting, [&] { ++reads; });
@@ -48,8 +52,8 @@ TEST(LineFaults, FarEndHangsUpInTheMiddleOfAReply)
         EXPECT_EQ(std::pair(reads, errors), seen);
         EXPECT_LE(std::max(reads, errors), 3);
 
-        RawPty next; // a new far end on the same port number: the next press finds it
-        panel.ports[1] = next.path;
+        RawPty next; // the adapter is plugged in again under its link: the next press finds it
+        next.linkAs(link);
         panel.click("Command44");
         ASSERT_EQ(next.readAtLeast(4, waitMs), "CR0\r");
         ASSERT_TRUE(next.writeAll("80\r"));
@@ -133,6 +137,39 @@ TEST(LineFaults, EveryByteValueInOneReplyIsShownOneTokenEach)
         EXPECT_EQ(panel.label("Label12"), RenderTranscript(all));
         EXPECT_EQ(panel.label("Label22"), "") << "a decoder took the reply";
     }
+}
+
+// At 9600 baud an addressed arrow frame takes 8.3 ms on the wire, longer than
+// the 5 ms repeat after a D.Zoom release. The far end takes bytes no faster
+// than the line would carry them; a hold must never queue more than that.
+TEST(LineFaults, HoldAtNineSixHundredStopsWithinAFrameOfTheRelease)
+{
+    RawPty far;
+    Panel panel(far.path);
+    panel.click("Command33");
+    panel.click("Option10"); // 9600
+    panel.click("Option5");  // 001
+    panel.click("Command49"); // D.Zoom -: the arrows now repeat every 5 ms
+    ASSERT_EQ(far.readAtLeast(8, waitMs), "A001C31\r");
+
+    const std::string frame = "A001C3A\r";
+    QElapsedTimer line;
+    std::string taken;
+    const auto takeAtLinePace = [&] { // 960 bytes a second
+        const auto budget = static_cast<std::size_t>(line.elapsed() * 96 / 100);
+        taken += far.readAvailable(budget - std::min(budget, taken.size()));
+    };
+    line.start();
+    QTest::mousePress(panel.control("Command8"), Qt::LeftButton);
+    runLoopUntil([&] { return takeAtLinePace(), line.elapsed() >= 2000; }, 4000);
+    QTest::mouseRelease(panel.control("Command8"), Qt::LeftButton);
+    takeAtLinePace();
+    const std::string backlog = far.readAvailable();
+    EXPECT_LE(backlog.size(), frame.size() + 1) << "still queued at the release";
+    const std::string all = taken + backlog;
+    EXPECT_GE(all.size(), 100 * frame.size()) << "the hold kept the line busy";
+    for (std::size_t i = 0; i < all.size(); i += frame.size())
+        ASSERT_EQ(all.substr(i, frame.size()), frame) << "at byte " << i;
 }
 
 } // namespace

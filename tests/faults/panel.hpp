@@ -56,11 +56,14 @@ struct RawPty {
     }
     ~RawPty() { hangUp(); }
     void hangUp() { ::close(std::exchange(master, -1)); }
-    std::string readAvailable() // until EAGAIN, or EIO once nobody has the slave open
+    // Up to max bytes, until EAGAIN, or EIO once nobody has the slave open.
+    std::string readAvailable(std::size_t max = SIZE_MAX)
     {
         std::string out;
         char buffer[65536];
-        for (ssize_t n; (n = ::read(master, buffer, sizeof buffer)) > 0 || (n < 0 && errno == EINTR);)
+        for (ssize_t n; out.size() < max
+                        && ((n = ::read(master, buffer, std::min(sizeof buffer, max - out.size()))) > 0
+                            || (n < 0 && errno == EINTR));)
             out.append(buffer, static_cast<std::size_t>(std::max<ssize_t>(n, 0)));
         return out;
     }
@@ -70,6 +73,12 @@ struct RawPty {
         std::string out;
         runLoopUntil([&] { return (out += readAvailable()).size() >= count; }, timeoutMs);
         return out;
+    }
+    // Points link at this terminal, as udev does when an adapter is plugged in.
+    void linkAs(const std::string& link) const
+    {
+        ::unlink(link.c_str());
+        ::symlink(path.c_str(), link.c_str());
     }
     bool writeAll(std::string_view bytes)
     {
@@ -81,7 +90,6 @@ struct RawPty {
 };
 
 struct Panel {
-    std::map<int, std::string> ports; // read when the panel opens a port
     QtTimerFactory timers;
     std::unique_ptr<QtSerialControl> comm;
     std::unique_ptr<Form1Window> window;
@@ -90,14 +98,17 @@ struct Panel {
     int ends = 0;
 
     explicit Panel(const std::string& port1, const std::string& port2 = "/nonexistent/qm5-com2")
-        : ports{{1, port1}, {2, port2}}
+        : Panel(PortMap([port1, port2](int port) { return port == 1 ? port1 : port == 2 ? port2 : ""; }))
+    {
+    }
+    explicit Panel(PortMap map)
     {
         // Every height change makes the offscreen plugin complain; quieten it.
         static const QtMessageHandler previous = qInstallMessageHandler([](auto type, auto& context, auto& message) {
             if (previous && !message.contains(QLatin1String("propagateSizeHints")))
                 previous(type, context, message);
         });
-        comm = std::make_unique<QtSerialControl>([this](int port) { return ports[port]; });
+        comm = std::make_unique<QtSerialControl>(std::move(map));
         window = std::make_unique<Form1Window>(*comm, timers);
         window->setWarningHandler([this](const QString& text) {
             warnings.push_back(text.toStdString());

@@ -5,6 +5,7 @@
 #include <QSerialPort>
 #include <QTemporaryDir>
 
+#include "link/port_map.hpp"
 #include "panel.hpp"
 
 namespace qm5::test {
@@ -62,6 +63,35 @@ TEST(PortFaults, PortHeldOrNotATerminalWarnsOnceAndSendsNothingThere)
             }
         }
     }
+}
+
+// The device a port number stands for is decided when the port is chosen: a
+// pulled adapter is tried again under its own name, never swapped for the
+// built-in port that the map would fall back to.
+TEST(PortFaults, PulledAdapterNeverTurnsIntoTheBuiltInPort)
+{
+    QTemporaryDir scratch;
+    RawPty builtIn;
+    const PortDevices devices{scratch.filePath("qm5rsc-com").toStdString(), {builtIn.path, "/nonexistent/ttyS1"}};
+    const std::string link = devices.linkStem + "1";
+    auto adapter = std::make_unique<RawPty>();
+    adapter->linkAs(link);
+    Panel panel([devices](int port) { return DevicePathForPort(port, devices); });
+    panel.click("Command44");
+    ASSERT_EQ(adapter->readAtLeast(4, waitMs), "CR0\r");
+
+    ::unlink(link.c_str()); // pulled: udev removes the link, the device goes
+    adapter.reset();
+    QM5_ASSERT_EVENTUALLY(!panel.comm->portOpen(), waitMs);
+    panel.click("Command17");
+    QM5_ASSERT_EVENTUALLY_EQ(panel.label("Label12"), std::string(" X X X X"), waitMs);
+
+    RawPty replugged;
+    replugged.linkAs(link);
+    panel.click("Command18");
+    EXPECT_EQ(replugged.readAtLeast(4, waitMs), "C01\r");
+    EXPECT_EQ(builtIn.readAvailable(), "") << "a frame went to the built-in port";
+    EXPECT_TRUE(panel.warnings.empty());
 }
 
 } // namespace

@@ -20,6 +20,7 @@ public:
     SerialError output(const std::string& text) override;
     std::string input() override;
     int commEvent() const override { return event_; }
+    std::size_t unsentBytes() const override { return unsent; }
 
     // Delivers characters as one receive event.
     void receive(const std::string& chars);
@@ -30,6 +31,7 @@ public:
     std::map<int, std::string> failingPorts;
 
     std::vector<std::string> writes;
+    std::size_t unsent = 0; // what a slow serial layer would still hold
     std::string settings;
     int openCount = 0;
     int closeCount = 0;

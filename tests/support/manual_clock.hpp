@@ -14,6 +14,7 @@ namespace qm5::test {
 class ManualClock : public TimerFactory {
 public:
     std::unique_ptr<Timer> createTimer() override;
+    std::int64_t nowUs() const override { return now_ * 1000; }
 
     std::int64_t now() const { return now_; }
     // Moves time forward by ms, firing every tick that falls due on the way.

@@ -188,6 +188,7 @@ TEST_F(PortSelection, FailingSwitchWarnsAndFallsBack)
     form.Option2_Click();
     EXPECT_EQ(display.warnings, std::vector<std::string>{kNoS1});
     EXPECT_TRUE(!comm.portOpen() && comm.commPort() == 1) << "falls back to the old number, closed";
+    EXPECT_EQ(display.selectedOptions.back(), "Option1") << "the checked option names the port in use";
     EXPECT_TRUE(display.isVisible("Frame8"));
     form.Option2_Click(); // while closed: only the number, and the panel hides
     EXPECT_EQ(display.warnings.size(), 1u);

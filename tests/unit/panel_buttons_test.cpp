@@ -171,6 +171,45 @@ TEST(PanelArrowContext, ArrowsFollowTheContextLeftBehind)
     }
 }
 
+// A tick sends only once the line has carried the last frame (10 bits a
+// byte at the current speed) and the serial layer holds nothing unwritten.
+TEST(PanelHoldPacing, HoldsNeverOutrunTheLine)
+{
+    struct Case {
+        std::string_view speed, address, held;
+        std::size_t unsent;
+        std::size_t frames; // in a one-second hold, press included
+    };
+    const Case cases[] = {
+        {"Option10", "Option5", "Command8", 0, 101}, // 9600, "A001C3A" CR is 8.3 ms: every other 5 ms tick
+        {"Option10", "Option4", "Command5", 0, 101},
+        {"Option10", "Option3", "Command8", 0, 201}, // 4 bytes fit a 5 ms tick at 9600
+        {"Option9", "Option5", "Command8", 0, 201},  // and 8 bytes at 19200
+        {"Option10", "Option5", "Command15", 0, 21}, // Zoom +, 50 ms
+        {"Option10", "Option8", "Command60", 0, 21}, // lens shift, 50 ms
+        {"Option9", "Option3", "Command8", 1, 1},    // the serial layer is still writing
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.speed) + " " + std::string(c.address) + " " + std::string(c.held));
+        FakeDisplay d;
+        FakeSerialControl s;
+        ManualClock t;
+        Form1 f{d, s, t};
+        f.Form_Load();
+        ASSERT_TRUE(f.Option_Click(c.speed) && f.Option_Click(c.address));
+        ASSERT_TRUE(f.Command_MouseDown("Command49") && f.Command_MouseUp("Command49")); // arrows at 5 ms
+        t.advance(10000);
+        s.writes.clear();
+        s.unsent = c.unsent;
+        ASSERT_TRUE(f.Command_MouseDown(c.held));
+        t.advance(1000);
+        ASSERT_TRUE(f.Command_MouseUp(c.held));
+        EXPECT_EQ(s.writes.size(), c.frames);
+        ASSERT_TRUE(f.Command_Click("Command44")) << "a click is never held back";
+        EXPECT_EQ(s.writes.size(), c.frames + 1);
+    }
+}
+
 TEST_F(PanelHold, ReleaseClearsAndRestores)
 {
     ASSERT_TRUE(form.Command_Click("Command44")); // STATUS

@@ -72,6 +72,7 @@ public:
         return in;
     }
     int commEvent() const override { return inner_.commEvent(); }
+    std::size_t unsentBytes() const override { return inner_.unsentBytes(); }
 
     long sent = 0;
     long replies = 0;
