@@ -39,8 +39,7 @@ constexpr HoldCase cases[] = {
     {"an arrow after a D.Zoom release (↑)", "Command5", "C3C", 5, true},
     {"the same at 9600 baud", "Command5", "C3C", 5, true, "Option10"},
     {"the same at 19200 baud under 001", "Command5", "A001C3C", 5, true, "Option9", "Option5"},
-    {"the same at 9600 baud under 001, paced by the line", "Command5", "A001C3C", 5, true, "Option10", "Option5",
-     true},
+    {"the same at 9600 baud under 001, paced by the line", "Command5", "A001C3C", 5, true, "Option10", "Option5", true},
 };
 
 } // namespace
@@ -91,7 +90,8 @@ int benchCadence()
         const long got = static_cast<long>(frames.size());
         const long lost = std::max(0L, expected - got);
         const double drift = 100.0 * (s.mean - periodMs) / periodMs;
-        const double frameMs = 10.0 * (std::strlen(c.code) + 1) * 1000.0 / (c.speed == std::string("Option10") ? 9600 : 19200);
+        const double frameMs =
+            10.0 * (std::strlen(c.code) + 1) * 1000.0 / (c.speed == std::string("Option10") ? 9600 : 19200);
 
         if (c.paced) {
             // What the line could have carried in the hold, one frame after another.
@@ -104,8 +104,8 @@ int benchCadence()
         } else {
             row(fmt("Hold cadence: %s, %d ms", c.label, c.intervalMs),
                 fmt("mean %.3f ms, p99 %.2f ms, max %.2f ms; %ld of %ld frames", s.mean, s.p99, s.max, got, expected),
-                fmt("%d ms", c.intervalMs), fmt("mean %+.2f %%, %ld lost", drift, lost), "mean within 1 %, no tick lost",
-                std::fabs(drift) <= 1.0 && lost == 0);
+                fmt("%d ms", c.intervalMs), fmt("mean %+.2f %%, %ld lost", drift, lost),
+                "mean within 1 %, no tick lost", std::fabs(drift) <= 1.0 && lost == 0);
         }
     }
     rig.form().Option_Click("Option9");

@@ -44,7 +44,7 @@ inline long ownPeakRssKiB()
 
 class FirstPaintReporter : public QObject {
 public:
-    explicit FirstPaintReporter(bool stayUp) : stayUp_(stayUp) {}
+    explicit FirstPaintReporter(bool stayUp) : stayUp_(stayUp) { }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
@@ -62,9 +62,8 @@ protected:
             const auto buttons = widget->findChildren<QPushButton*>().size();
             const auto widgets = widget->findChildren<QWidget*>().size();
             std::printf("PAINT %lld FRAME %lld HWM %ld BUTTONS %lld WIDGETS %lld WINDOW %s\n",
-                        static_cast<long long>(paintedAt), static_cast<long long>(frameAt), ownPeakRssKiB(),
-                        static_cast<long long>(buttons), static_cast<long long>(widgets),
-                        qPrintable(widget->objectName()));
+                static_cast<long long>(paintedAt), static_cast<long long>(frameAt), ownPeakRssKiB(),
+                static_cast<long long>(buttons), static_cast<long long>(widgets), qPrintable(widget->objectName()));
             std::fflush(stdout);
             if (!stayUp_)
                 QCoreApplication::quit();

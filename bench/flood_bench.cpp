@@ -99,7 +99,8 @@ int benchFlood()
     if (!panelOpen)
         throw SetupError{"the panel lost its port during the flood"};
 
-    row("Responsiveness under a flood", fmt("p99 %.2f ms (median %.3f, max %.2f)", flooded.p99, flooded.median, flooded.max),
+    row("Responsiveness under a flood",
+        fmt("p99 %.2f ms (median %.3f, max %.2f)", flooded.p99, flooded.median, flooded.max),
         fmt("p99 %.2f ms (median %.3f, max %.2f), silent line", silent.p99, silent.median, silent.max),
         fmt("p99 %.2f ms", flooded.p99), "p99 ≤ 20 ms", flooded.p99 <= 20.0);
     const long growth = rssPeak.load() - rssBefore;
@@ -107,9 +108,9 @@ int benchFlood()
         fmt("+%.2f MiB", growth / 1024.0), "≤ 2 MiB", growth <= 2048);
     note(fmt("Flood: the panel took %.1f MB in %.1f s (%.2f MB/s) in %ld receive events, %.0f bytes each on "
              "average; %zu probe samples flooded, %zu silent; RSS %ld KiB before.",
-             static_cast<double>(taken) / 1e6, seconds, static_cast<double>(taken) / 1e6 / seconds, readyReads,
-             readyReads ? static_cast<double>(taken) / static_cast<double>(readyReads) : 0.0, flooded.count,
-             silent.count, rssBefore));
+        static_cast<double>(taken) / 1e6, seconds, static_cast<double>(taken) / 1e6 / seconds, readyReads,
+        readyReads ? static_cast<double>(taken) / static_cast<double>(readyReads) : 0.0, flooded.count, silent.count,
+        rssBefore));
     rig.rest();
     return 0;
 }

@@ -9,8 +9,8 @@
 #include <QApplication>
 #include <QPushButton>
 #include <QSerialPort>
-#include <QTimer>
 #include <QTest>
+#include <QTimer>
 
 #include <functional>
 
@@ -116,10 +116,12 @@ int benchClick()
     std::vector<double> plain;
     for (int i = -warmUp; i < reps; ++i) {
         rig.rest();
-        const double p = timeOne(rig.far(), [&] { QTest::mouseClick(&on, Qt::LeftButton); }, "a click on ON");
-        const double f = timeOne(floorFar, [&] { port.write("C00\r", 4); }, "a bare write");
-        const double b = timeOne(plainFar, [&] { QTest::mouseClick(&plainButton, Qt::LeftButton); },
-                                 "a click on a plain button");
+        const double p = timeOne(
+            rig.far(), [&] { QTest::mouseClick(&on, Qt::LeftButton); }, "a click on ON");
+        const double f = timeOne(
+            floorFar, [&] { port.write("C00\r", 4); }, "a bare write");
+        const double b = timeOne(
+            plainFar, [&] { QTest::mouseClick(&plainButton, Qt::LeftButton); }, "a click on a plain button");
         if (i >= 0) {
             panel.push_back(p);
             floor.push_back(f);
@@ -136,7 +138,7 @@ int benchClick()
         std::nullopt);
     note(fmt("Click to frame: %zu repetitions of each, taking turns; means: panel %.0f µs, bare write %.0f µs, "
              "plain button %.0f µs.",
-             p.count, p.mean, f.mean, b.mean));
+        p.count, p.mean, f.mean, b.mean));
     return 0;
 }
 
@@ -234,7 +236,7 @@ int benchReply()
              "From the start of the port's notifier dispatch to the end: panel (read, transcript, two captions, "
              "decode) median %.0f µs, p99 %.0f µs; floor (read) median %.0f µs, p99 %.0f µs; the rest is the "
              "pty and the loop waking up.",
-             p.count, p.mean, f.mean, ph.median, ph.p99, fh.median, fh.p99));
+        p.count, p.mean, f.mean, ph.median, ph.p99, fh.median, fh.p99));
     return 0;
 }
 

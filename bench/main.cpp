@@ -18,9 +18,12 @@ struct Figure {
 };
 
 constexpr Figure figures[] = {
-    {"click", qm5::bench::benchClick},     {"reply", qm5::bench::benchReply},
-    {"cadence", qm5::bench::benchCadence}, {"flood", qm5::bench::benchFlood},
-    {"startup", qm5::bench::benchStartup}, {"idle", qm5::bench::benchIdle},
+    {"click", qm5::bench::benchClick},
+    {"reply", qm5::bench::benchReply},
+    {"cadence", qm5::bench::benchCadence},
+    {"flood", qm5::bench::benchFlood},
+    {"startup", qm5::bench::benchStartup},
+    {"idle", qm5::bench::benchIdle},
 };
 
 int usage()

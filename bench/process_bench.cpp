@@ -121,7 +121,8 @@ private:
         long long frame = 0;
         char window[128] = {};
         if (std::sscanf(line.c_str(), "PAINT %lld FRAME %lld HWM %ld BUTTONS %ld WIDGETS %ld WINDOW %127s", &painted,
-                        &frame, &report_.peakKiB, &report_.buttons, &report_.widgets, window) != 6)
+                &frame, &report_.peakKiB, &report_.buttons, &report_.widgets, window)
+            != 6)
             return false;
         report_.paintedAt = painted;
         report_.frameAt = frame;
@@ -215,7 +216,7 @@ int benchStartup()
         fmt("×%.2f", pm.median / fm.median), "≤ 1.2 × floor", pm.median / fm.median <= 1.2);
     note(fmt("Start-up: %d starts of each, alternating; push buttons in the window: panel %ld, floor %ld; "
              "widgets in all: panel %ld, floor %ld; peak memory max: panel %.1f MiB, floor %.1f MiB.",
-             reps, panelButtons, floorButtons, panelWidgets, floorWidgets, pm.max, fm.max));
+        reps, panelButtons, floorButtons, panelWidgets, floorWidgets, pm.max, fm.max));
     return 0;
 }
 
@@ -243,8 +244,9 @@ int benchIdle()
     };
     const Idle panel = measure(startPanel(true));
     const Idle floor = measure(startFloor(true));
-    row("Idle: context switches", fmt("%.1f /s (%ld in %.0f s, %ld threads)", panel.perSecond, panel.switches,
-                                      durationMs / 1000.0, panel.threads),
+    row("Idle: context switches",
+        fmt("%.1f /s (%ld in %.0f s, %ld threads)", panel.perSecond, panel.switches, durationMs / 1000.0,
+            panel.threads),
         fmt("none (minimal window: %.1f /s, %ld threads)", floor.perSecond, floor.threads),
         fmt("%.1f /s", panel.perSecond), "< 2 /s", panel.perSecond < 2.0);
     return 0;

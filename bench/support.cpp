@@ -52,8 +52,14 @@ Stats summarise(std::vector<double> samples)
     return s;
 }
 
-bool smoke() { return smokeMode; }
-void setSmoke(bool on) { smokeMode = on; }
+bool smoke()
+{
+    return smokeMode;
+}
+void setSmoke(bool on)
+{
+    smokeMode = on;
+}
 
 // ---- Pty ----
 
@@ -87,8 +93,7 @@ Pty::~Pty()
 
 // ---- FarEnd ----
 
-FarEnd::FarEnd(int masterFd, QObject* notify)
-    : fd_(masterFd), notify_(notify)
+FarEnd::FarEnd(int masterFd, QObject* notify) : fd_(masterFd), notify_(notify)
 {
     if (::pipe2(wake_, O_CLOEXEC | O_NONBLOCK) != 0)
         failSetup("pipe2");
@@ -296,9 +301,8 @@ PanelRig::PanelRig(FarEnd::Responder responder)
     window_->show();
     if (!comm_->portOpen())
         throw SetupError{"the panel could not open " + path + ": " + warning};
-    window_->setWarningHandler([](const QString& text) {
-        std::fprintf(stderr, "panel warning: %s\n", text.toUtf8().constData());
-    });
+    window_->setWarningHandler(
+        [](const QString& text) { std::fprintf(stderr, "panel warning: %s\n", text.toUtf8().constData()); });
     runLoopFor(100);
 }
 
@@ -381,16 +385,16 @@ long contextSwitches(int pid)
 
 // ---- output ----
 
-void row(const std::string& figure, const std::string& panel, const std::string& floor,
-         const std::string& measure, const std::string& goal, std::optional<bool> met)
+void row(const std::string& figure, const std::string& panel, const std::string& floor, const std::string& measure,
+    const std::string& goal, std::optional<bool> met)
 {
     std::string verdict = "-";
     if (smoke())
         verdict = "not judged (smoke)";
     else if (met)
         verdict = *met ? "met" : "**missed**";
-    std::printf("ROW\t%s\t%s\t%s\t%s\t%s\t%s\n", figure.c_str(), panel.c_str(), floor.c_str(),
-                measure.c_str(), goal.c_str(), verdict.c_str());
+    std::printf("ROW\t%s\t%s\t%s\t%s\t%s\t%s\n", figure.c_str(), panel.c_str(), floor.c_str(), measure.c_str(),
+        goal.c_str(), verdict.c_str());
     std::fflush(stdout);
 }
 

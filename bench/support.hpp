@@ -26,8 +26,14 @@ namespace qm5::bench {
 
 // CLOCK_MONOTONIC in nanoseconds: one clock for every thread and process.
 std::int64_t nowNs();
-inline double toMs(std::int64_t ns) { return static_cast<double>(ns) / 1e6; }
-inline double toUs(std::int64_t ns) { return static_cast<double>(ns) / 1e3; }
+inline double toMs(std::int64_t ns)
+{
+    return static_cast<double>(ns) / 1e6;
+}
+inline double toUs(std::int64_t ns)
+{
+    return static_cast<double>(ns) / 1e3;
+}
 
 struct Stats {
     std::size_t count = 0;
@@ -176,8 +182,8 @@ long contextSwitches(int pid);
 
 // Output read by scripts/run-bench: one ROW per table line, NOTE lines for the
 // details. Fields are tab-separated.
-void row(const std::string& figure, const std::string& panel, const std::string& floor,
-         const std::string& measure, const std::string& goal, std::optional<bool> met);
+void row(const std::string& figure, const std::string& panel, const std::string& floor, const std::string& measure,
+    const std::string& goal, std::optional<bool> met);
 void note(const std::string& text);
 std::string fmt(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // "median 1.23 / p99 4.56 ms" style.

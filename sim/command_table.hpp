@@ -12,14 +12,14 @@ namespace qm5::sim {
 enum class Action : std::uint8_t {
     PowerOn,
     PowerOff,
-    SelectInput,     // arg: input 1..4
-    SetInputSource,  // arg: input 1..4, step: index into kSourceWords
+    SelectInput,    // arg: input 1..4
+    SetInputSource, // arg: input 1..4, step: index into kSourceWords
     NoShowOn,
     NoShowOff,
-    LampMode,        // arg: mode 0..2
-    FanSpeed,        // arg: 1 for MAX, 0 for normal
-    Acknowledge,     // understood; nothing the queries can see changes
-    Query,           // arg: a Query
+    LampMode,    // arg: mode 0..2
+    FanSpeed,    // arg: 1 for MAX, 0 for normal
+    Acknowledge, // understood; nothing the queries can see changes
+    Query,       // arg: a Query
 };
 
 enum class Query : std::uint8_t {
@@ -44,7 +44,14 @@ struct Command {
 
 // Source words of "CF INPUTn <word>", n from 1 to 4.
 inline constexpr std::array<std::string_view, 8> kSourceWords = {
-    "DIGITAL", "ANALOG", "VIDEO", "YPBPR", "YCBCR", "S-VIDEO", "YC", "HD-SDI",
+    "DIGITAL",
+    "ANALOG",
+    "VIDEO",
+    "YPBPR",
+    "YCBCR",
+    "S-VIDEO",
+    "YC",
+    "HD-SDI",
 };
 
 inline constexpr std::string_view kInputSourcePrefix = "CF INPUT";

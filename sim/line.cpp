@@ -18,8 +18,7 @@ bool isUpperHex(char c)
 // begins like that, so it cannot be mistaken for one.
 bool hasAddressPrefix(std::string_view frame)
 {
-    return frame.size() >= 4 && frame[0] == 'A' && isUpperHex(frame[1]) && isUpperHex(frame[2])
-           && isUpperHex(frame[3]);
+    return frame.size() >= 4 && frame[0] == 'A' && isUpperHex(frame[1]) && isUpperHex(frame[2]) && isUpperHex(frame[3]);
 }
 
 // Bit 6 flipped, length kept: digits become lower-case letters, so one
@@ -41,8 +40,7 @@ std::optional<Fault> parseFault(std::string_view name)
     return std::nullopt;
 }
 
-Line::Line(const std::vector<int>& addresses, LineOptions options)
-    : options_(options)
+Line::Line(const std::vector<int>& addresses, LineOptions options) : options_(options)
 {
     if (addresses.empty() || addresses.size() > kMaxProjectors)
         throw std::invalid_argument("a line carries one to four projectors");

@@ -19,11 +19,11 @@ namespace qm5::sim {
 
 enum class Fault : std::uint8_t {
     None,
-    Silent,   // commands are carried out, nothing is answered
-    Slow,     // answers come after the panel's reply window
-    Split,    // answers come in small pieces, a few ms apart
-    Garbled,  // answer bytes are altered on the way
-    Flood,    // the line carries an endless stream of junk bytes
+    Silent,  // commands are carried out, nothing is answered
+    Slow,    // answers come after the panel's reply window
+    Split,   // answers come in small pieces, a few ms apart
+    Garbled, // answer bytes are altered on the way
+    Flood,   // the line carries an endless stream of junk bytes
 };
 
 inline constexpr std::array<std::pair<std::string_view, Fault>, 6> kFaultNames = {{
@@ -39,7 +39,7 @@ std::optional<Fault> parseFault(std::string_view name);
 
 struct LineOptions {
     std::int64_t replyDelayMs = 30;
-    std::int64_t slowDelayMs = 700;  // beyond the panel's 500 ms reply window
+    std::int64_t slowDelayMs = 700; // beyond the panel's 500 ms reply window
     std::size_t splitPieceBytes = 1;
     std::int64_t splitGapMs = 10;
     Fault fault = Fault::None;

@@ -28,7 +28,7 @@ std::string readLink(const std::string& path)
 bool PathLink::create(const std::string& target, const std::string& link, std::string* error)
 {
     remove();
-    struct stat existing{};
+    struct stat existing { };
     if (::lstat(link.c_str(), &existing) == 0) {
         if (!S_ISLNK(existing.st_mode)) {
             errno = EEXIST;

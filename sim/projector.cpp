@@ -29,8 +29,7 @@ struct Temperatures {
 
 } // namespace
 
-Projector::Projector(int address, ProjectorTiming timing)
-    : address_(address), timing_(timing)
+Projector::Projector(int address, ProjectorTiming timing) : address_(address), timing_(timing)
 {
     if (address < 1 || address > 4)
         throw std::invalid_argument("projector address must be 1 to 4");
@@ -145,8 +144,7 @@ std::string Projector::lampHoursText() const
 {
     // Four lamps of four digits each: exactly the 19 characters the panel shows.
     char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%04d %04d %04d %04d",
-                  lampHours(1), lampHours(2), lampHours(3), lampHours(4));
+    std::snprintf(buffer, sizeof buffer, "%04d %04d %04d %04d", lampHours(1), lampHours(2), lampHours(3), lampHours(4));
     return buffer;
 }
 
@@ -168,8 +166,8 @@ std::string Projector::temperaturesText() const
         t.exhaust -= 30;
     // Intake in characters 1 to 5, exhaust in 8 to 11: "035.5  41.0".
     char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%03d.%d  %02d.%d",
-                  t.intake / 10, t.intake % 10, t.exhaust / 10, t.exhaust % 10);
+    std::snprintf(
+        buffer, sizeof buffer, "%03d.%d  %02d.%d", t.intake / 10, t.intake % 10, t.exhaust / 10, t.exhaust % 10);
     return buffer;
 }
 

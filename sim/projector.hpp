@@ -9,11 +9,16 @@
 
 namespace qm5::sim {
 
-enum class PowerState : std::uint8_t { Standby, CountDown, On, Cooling };
+enum class PowerState : std::uint8_t {
+    Standby,
+    CountDown,
+    On,
+    Cooling
+};
 
 struct ProjectorTiming {
-    std::int64_t countDownMs = 3000;  // "40" after power on, before "00"
-    std::int64_t coolingMs = 5000;    // "20" after power off, before "80"
+    std::int64_t countDownMs = 3000; // "40" after power on, before "00"
+    std::int64_t coolingMs = 5000;   // "20" after power off, before "80"
 };
 
 class Projector {
@@ -22,8 +27,8 @@ public:
     static constexpr char kNak = 21;
     static constexpr char kCr = 13;
     static constexpr int kLampCount = 4;
-    static constexpr int kMaxLampHours = 9999;  // four digits per lamp in the reply
-    static constexpr int kPressureReading = 853;  // raw sensor value, about 1013 hPa
+    static constexpr int kMaxLampHours = 9999;   // four digits per lamp in the reply
+    static constexpr int kPressureReading = 853; // raw sensor value, about 1013 hPa
 
     // address: 1 to 4, the number behind the "A00n" prefix.
     explicit Projector(int address, ProjectorTiming timing = {});
@@ -58,7 +63,7 @@ private:
     ProjectorTiming timing_;
     std::int64_t clockMs_ = 0;
     PowerState power_ = PowerState::Standby;
-    std::int64_t transitionEndMs_ = 0;  // end of CountDown or Cooling
+    std::int64_t transitionEndMs_ = 0; // end of CountDown or Cooling
     int lampMode_ = 0;
     int input_ = 1;
     std::array<std::uint8_t, 4> inputSource_{};

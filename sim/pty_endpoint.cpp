@@ -26,8 +26,7 @@ bool fail(std::string* error, const char* what)
 
 } // namespace
 
-PtyEndpoint::PtyEndpoint(Line& line)
-    : line_(line)
+PtyEndpoint::PtyEndpoint(Line& line) : line_(line)
 {
     // One clock for the endpoint's whole life: the projectors' power sequences
     // must not see time jump back when the endpoint is reopened.
@@ -51,8 +50,7 @@ bool PtyEndpoint::open(std::string* error)
     if (master < 0)
         return fail(error, "posix_openpt");
     char name[128];
-    if (::grantpt(master) != 0 || ::unlockpt(master) != 0
-        || ::ptsname_r(master, name, sizeof name) != 0) {
+    if (::grantpt(master) != 0 || ::unlockpt(master) != 0 || ::ptsname_r(master, name, sizeof name) != 0) {
         const bool result = fail(error, "pseudo-terminal setup");
         ::close(master);
         return result;
@@ -80,8 +78,7 @@ bool PtyEndpoint::open(std::string* error)
     line_.resetInput();
     line_.dropPending();
     notifier_ = std::make_unique<QSocketNotifier>(master_, QSocketNotifier::Read);
-    QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(),
-                     [this] { onReadable(); });
+    QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(), [this] { onReadable(); });
     peerLeft();
     checkPeer();
     pump();

@@ -40,7 +40,7 @@ bool quitOnSignals(QCoreApplication& app)
         [[maybe_unused]] const auto ignored = ::read(signalPipe[0], &byte, 1);
         app.quit();
     });
-    struct sigaction action{};
+    struct sigaction action { };
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     ::sigaction(SIGINT, &action, nullptr);
@@ -80,12 +80,9 @@ int main(int argc, char** argv)
     const QCommandLineOption delayOption("delay", "Reply delay in ms (default 30).", "MS", "30");
     const QCommandLineOption faultOption(
         "fault", "none, silent, slow, split, garbled or flood (default none).", "NAME", "none");
-    const QCommandLineOption countDownOption(
-        "count-down", "Power-on count down in ms (default 3000).", "MS", "3000");
-    const QCommandLineOption coolingOption(
-        "cooling", "Cooling after power off in ms (default 5000).", "MS", "5000");
-    parser.addOptions(
-        {linkOption, addressOption, delayOption, faultOption, countDownOption, coolingOption});
+    const QCommandLineOption countDownOption("count-down", "Power-on count down in ms (default 3000).", "MS", "3000");
+    const QCommandLineOption coolingOption("cooling", "Cooling after power off in ms (default 5000).", "MS", "5000");
+    parser.addOptions({linkOption, addressOption, delayOption, faultOption, countDownOption, coolingOption});
     parser.process(app);
 
     qm5::sim::LineOptions options;
@@ -121,8 +118,7 @@ int main(int argc, char** argv)
         return usageError(QString::fromStdString(error));
 
     qm5::sim::PathLink link;
-    if (parser.isSet(linkOption)
-        && !link.create(endpoint.slavePath(), parser.value(linkOption).toStdString(), &error))
+    if (parser.isSet(linkOption) && !link.create(endpoint.slavePath(), parser.value(linkOption).toStdString(), &error))
         return usageError(QString::fromStdString(error));
 
     if (!quitOnSignals(app))

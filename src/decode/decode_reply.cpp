@@ -15,8 +15,7 @@ namespace {
 
 using Decoder = std::optional<std::string> (*)(std::string_view transcript);
 
-template <const DecodeTable& table>
-std::optional<std::string> DecodeByTable(std::string_view transcript)
+template <const DecodeTable& table> std::optional<std::string> DecodeByTable(std::string_view transcript)
 {
     if (const auto text = LookupReplyKey(table, transcript)) {
         return std::string(*text);
@@ -43,20 +42,16 @@ constexpr std::array<QueryDecoder, 9> kQueryDecoders{{
 }};
 
 // lastCommand == targetPrefix & code & CR, without building the frame.
-bool IsFrameOf(std::string_view lastCommand, std::string_view targetPrefix,
-               std::string_view code)
+bool IsFrameOf(std::string_view lastCommand, std::string_view targetPrefix, std::string_view code)
 {
-    return lastCommand.size() == targetPrefix.size() + code.size() + 1 &&
-           lastCommand.starts_with(targetPrefix) &&
-           lastCommand.substr(targetPrefix.size(), code.size()) == code &&
-           lastCommand.back() == '\r';
+    return lastCommand.size() == targetPrefix.size() + code.size() + 1 && lastCommand.starts_with(targetPrefix)
+        && lastCommand.substr(targetPrefix.size(), code.size()) == code && lastCommand.back() == '\r';
 }
 
 } // namespace
 
-std::optional<std::string> DecodeReply(std::string_view transcript,
-                                       std::string_view lastCommand,
-                                       std::string_view targetPrefix)
+std::optional<std::string> DecodeReply(
+    std::string_view transcript, std::string_view lastCommand, std::string_view targetPrefix)
 {
     // The frames differ from one another, so at most one query can match.
     for (const QueryDecoder& query : kQueryDecoders) {

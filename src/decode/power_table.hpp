@@ -1,6 +1,6 @@
 #pragma once
-#include <array>
 #include "decode/decode_table.hpp"
+#include <array>
 
 namespace qm5 {
 

@@ -121,8 +121,7 @@ std::optional<std::int32_t> PressureFromReading(std::int64_t reading)
     x /= 0.00459;
     x += 150.0;
     const double p = RoundHalfEven(x);
-    if (!(p >= std::numeric_limits<std::int32_t>::min() &&
-          p <= std::numeric_limits<std::int32_t>::max())) {
+    if (!(p >= std::numeric_limits<std::int32_t>::min() && p <= std::numeric_limits<std::int32_t>::max())) {
         return std::nullopt;
     }
     return static_cast<std::int32_t>(p);

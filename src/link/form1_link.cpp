@@ -16,13 +16,13 @@ constexpr std::uint8_t kindSend = 1;
 } // namespace
 
 Form1::Form1(Display& display, SerialControl& comm, TimerFactory& timers)
-    : display_(display),
-      MSComm1(comm),
-      clock_(timers),
-      Timer1(timers.createTimer()),
-      Timer2(timers.createTimer()),
-      Timer3(timers.createTimer()),
-      Timer4(timers.createTimer())
+    : display_(display)
+    , MSComm1(comm)
+    , clock_(timers)
+    , Timer1(timers.createTimer())
+    , Timer2(timers.createTimer())
+    , Timer3(timers.createTimer())
+    , Timer4(timers.createTimer())
 {
     Timer1->setInterval(200);
     Timer2->setInterval(500);

@@ -163,8 +163,8 @@ constexpr std::array<OneShotButton, fixedCodeButtons.size() + inputButtonTexts.s
     for (const OneShotButton& b : fixedCodeButtons)
         all[n++] = b;
     for (std::size_t i = 0; i < inputButtonTexts.size(); ++i) {
-        all[n++] = {inputButtonTexts[i].controlView(), inputSources[i % inputSources.size()].caption,
-                    inputMatrixGroup, inputButtonTexts[i].codeView(), inputReplyTimers};
+        all[n++] = {inputButtonTexts[i].controlView(), inputSources[i % inputSources.size()].caption, inputMatrixGroup,
+            inputButtonTexts[i].codeView(), inputReplyTimers};
     }
     return all;
 }

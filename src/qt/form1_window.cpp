@@ -141,16 +141,17 @@ Qt::Alignment toQt(Alignment align)
 
 int shiftBits(Qt::KeyboardModifiers modifiers)
 {
-    return (modifiers & Qt::ShiftModifier ? 1 : 0) | (modifiers & Qt::ControlModifier ? 2 : 0) |
-           (modifiers & Qt::AltModifier ? 4 : 0);
+    return (modifiers & Qt::ShiftModifier ? 1 : 0) | (modifiers & Qt::ControlModifier ? 2 : 0)
+        | (modifiers & Qt::AltModifier ? 4 : 0);
 }
 
 } // namespace
 
 Form1Window::Form1Window(SerialControl& comm, TimerFactory& timers, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      outerHeight_(form1Window.clientHeight + nonClientHeight)
+    : QWidget(parent,
+        Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+            | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
+    , outerHeight_(form1Window.clientHeight + nonClientHeight)
 {
     initLogoResource();
     QFont::insertSubstitution(fromUtf8(gothicFace), QStringLiteral("IPAGothic"));
@@ -194,10 +195,10 @@ void Form1Window::buildLines()
         auto* line = new QFrame(this);
         line->setObjectName(fromUtf8(entry.name));
         const int half = lineWidthPixels / 2;
-        const QPoint from(twipsToPixels(std::min(entry.x1, entry.x2)) - half,
-                          twipsToPixels(std::min(entry.y1, entry.y2)) - half);
+        const QPoint from(
+            twipsToPixels(std::min(entry.x1, entry.x2)) - half, twipsToPixels(std::min(entry.y1, entry.y2)) - half);
         const QPoint to(twipsToPixels(std::max(entry.x1, entry.x2)) + lineWidthPixels - half - 1,
-                        twipsToPixels(std::max(entry.y1, entry.y2)) + lineWidthPixels - half - 1);
+            twipsToPixels(std::max(entry.y1, entry.y2)) + lineWidthPixels - half - 1);
         line->setGeometry(QRect(from, to));
         QPalette pal = line->palette();
         pal.setColor(QPalette::Window, toQColor(lineColour));
@@ -233,8 +234,8 @@ void Form1Window::buildControls()
         case ControlKind::Button: {
             auto* button = new CaptionButton(caption, parent);
             button->setAutoDefault(false);
-            pal.setColor(QPalette::Button,
-                         ownBack ? toQColor(entry.back) : QApplication::palette().color(QPalette::Button));
+            pal.setColor(
+                QPalette::Button, ownBack ? toQColor(entry.back) : QApplication::palette().color(QPalette::Button));
             pal.setColor(QPalette::ButtonText, Qt::black);
             wireButton(button, name);
             widget = button;

@@ -17,7 +17,7 @@ bool DisplayAvailable(int argc, char** argv)
             return true;
     }
     return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
-           || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+        || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
 #else
     // Windows and macOS always have their own platform.
     (void)argc;
@@ -29,11 +29,11 @@ bool DisplayAvailable(int argc, char** argv)
 void ExplainMissingDisplay(const char* program, const char* command)
 {
     std::fprintf(stderr,
-                 "%s: no display to show the window on (neither DISPLAY nor WAYLAND_DISPLAY is set).\n"
-                 "Run it under a virtual X server instead:\n"
-                 "    xvfb-run -a %s\n"
-                 "or headless with QT_QPA_PLATFORM=offscreen.\n",
-                 program, command);
+        "%s: no display to show the window on (neither DISPLAY nor WAYLAND_DISPLAY is set).\n"
+        "Run it under a virtual X server instead:\n"
+        "    xvfb-run -a %s\n"
+        "or headless with QT_QPA_PLATFORM=offscreen.\n",
+        program, command);
 }
 
 int RunPanel(QApplication& app, SerialControl& comm)

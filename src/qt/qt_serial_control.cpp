@@ -65,7 +65,9 @@ bool ParseLineSettings(const std::string& text, LineSettings& out)
 }
 
 QtSerialControl::QtSerialControl(PortMap map, QObject* parent)
-    : QObject(parent), map_(std::move(map)), device_(map_(port_))
+    : QObject(parent)
+    , map_(std::move(map))
+    , device_(map_(port_))
 {
     connect(&serial_, &QSerialPort::readyRead, this, &QtSerialControl::onReadyRead);
     connect(&serial_, &QSerialPort::errorOccurred, this, &QtSerialControl::onError);
@@ -107,8 +109,8 @@ SerialError QtSerialControl::applySettings()
 {
     LineSettings s;
     ParseLineSettings(settings_, s);
-    const bool ok = serial_.setBaudRate(s.baud) && serial_.setParity(s.parity)
-                    && serial_.setDataBits(s.dataBits) && serial_.setStopBits(s.stopBits);
+    const bool ok = serial_.setBaudRate(s.baud) && serial_.setParity(s.parity) && serial_.setDataBits(s.dataBits)
+        && serial_.setStopBits(s.stopBits);
     if (!ok)
         return describe(serial_.errorString());
     return {};

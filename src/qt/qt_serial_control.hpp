@@ -14,8 +14,8 @@ namespace qm5 {
 class QtSerialControl : public QObject, public SerialControl {
     Q_OBJECT
 public:
-    explicit QtSerialControl(PortMap map = [](int port) { return DevicePathForPort(port); },
-                             QObject* parent = nullptr);
+    explicit QtSerialControl(
+        PortMap map = [](int port) { return DevicePathForPort(port); }, QObject* parent = nullptr);
     ~QtSerialControl() override;
 
     SerialError setCommPort(int port) override;

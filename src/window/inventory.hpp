@@ -10,9 +10,24 @@
 
 namespace qm5 {
 
-enum class ControlKind { Frame, Button, Label, Option, TextBox, Image };
-enum class FontFace { Window, Gothic, PGothic };
-enum class Alignment { Left, Center, Right };
+enum class ControlKind {
+    Frame,
+    Button,
+    Label,
+    Option,
+    TextBox,
+    Image
+};
+enum class FontFace {
+    Window,
+    Gothic,
+    PGothic
+};
+enum class Alignment {
+    Left,
+    Center,
+    Right
+};
 
 inline constexpr std::string_view gothicFace = "ＭＳ ゴシック";
 inline constexpr std::string_view pGothicFace = "ＭＳ Ｐゴシック";
@@ -90,7 +105,10 @@ constexpr int twipsToPixels(double twips)
     const double px = twips / twipsPerPixel;
     return static_cast<int>(px >= 0 ? px + 0.5 : px - 0.5);
 }
-constexpr int pixelsToTwips(int pixels) { return pixels * twipsPerPixel; }
+constexpr int pixelsToTwips(int pixels)
+{
+    return pixels * twipsPerPixel;
+}
 
 namespace inventory_detail {
 
@@ -339,7 +357,7 @@ constexpr std::array<ControlSpec, fixedCount + matrixButtonCount> makeControls()
             const std::size_t i = row * matrixColumns.size() + col;
             const auto& column = matrixColumns[col];
             all[n++] = {std::string_view(matrixNames.text[i].data(), 9), K::Button, "Frame14", column.caption,
-                        column.left, matrixRowTops[row], column.width, matrixButtonHeight, cyan, g9};
+                column.left, matrixRowTops[row], column.width, matrixButtonHeight, cyan, g9};
         }
     }
     return all;
@@ -375,19 +393,110 @@ inline constexpr TimerSpec timers[] = {
 
 // Keyboard focus order of the controls that can hold the focus.
 inline constexpr std::array<std::string_view, 105> focusOrder{
-    "Command17", "Command3",  "Command5",  "Command6",  "Command7",  "Command8",  "Command9",  "Command13",
-    "Command14", "Command16", "Command18", "Command21", "Command22", "Command23", "Command24", "Command25",
-    "Command26", "Command27", "Command28", "Command29", "Command31", "Command32", "Command33", "Option1",
-    "Option2",   "Command34", "Command15", "Command35", "Command36", "Command37", "Command44", "Command45",
-    "Command46", "Command47", "Command48", "Command49", "Command50", "Command51", "Command53", "Command54",
-    "Command55", "Command56", "Command57", "Command58", "Command59", "Command60", "Command61", "Command62",
-    "Option3",   "Option4",   "Option5",   "Option6",   "Option7",   "Option8",   "Command12", "Command30",
-    "Command38", "Option9",   "Option10",  "Command4",  "Command10", "Command11", "Command39", "Command40",
-    "Command41", "Command42", "Command52", "Command63", "Command64", "Command65", "Command66", "Command67",
-    "Command68", "Command69", "Command70", "Command71", "Command72", "Command73", "Command74", "Command75",
-    "Command76", "Command77", "Command78", "Command79", "Command80", "Command81", "Command82", "Command83",
-    "Command84", "Command85", "Command86", "Command87", "Command88", "Command89", "Command90", "Command91",
-    "Command92", "Command93", "Command94", "Text1",     "Command95", "Command96", "Command97", "Command98",
+    "Command17",
+    "Command3",
+    "Command5",
+    "Command6",
+    "Command7",
+    "Command8",
+    "Command9",
+    "Command13",
+    "Command14",
+    "Command16",
+    "Command18",
+    "Command21",
+    "Command22",
+    "Command23",
+    "Command24",
+    "Command25",
+    "Command26",
+    "Command27",
+    "Command28",
+    "Command29",
+    "Command31",
+    "Command32",
+    "Command33",
+    "Option1",
+    "Option2",
+    "Command34",
+    "Command15",
+    "Command35",
+    "Command36",
+    "Command37",
+    "Command44",
+    "Command45",
+    "Command46",
+    "Command47",
+    "Command48",
+    "Command49",
+    "Command50",
+    "Command51",
+    "Command53",
+    "Command54",
+    "Command55",
+    "Command56",
+    "Command57",
+    "Command58",
+    "Command59",
+    "Command60",
+    "Command61",
+    "Command62",
+    "Option3",
+    "Option4",
+    "Option5",
+    "Option6",
+    "Option7",
+    "Option8",
+    "Command12",
+    "Command30",
+    "Command38",
+    "Option9",
+    "Option10",
+    "Command4",
+    "Command10",
+    "Command11",
+    "Command39",
+    "Command40",
+    "Command41",
+    "Command42",
+    "Command52",
+    "Command63",
+    "Command64",
+    "Command65",
+    "Command66",
+    "Command67",
+    "Command68",
+    "Command69",
+    "Command70",
+    "Command71",
+    "Command72",
+    "Command73",
+    "Command74",
+    "Command75",
+    "Command76",
+    "Command77",
+    "Command78",
+    "Command79",
+    "Command80",
+    "Command81",
+    "Command82",
+    "Command83",
+    "Command84",
+    "Command85",
+    "Command86",
+    "Command87",
+    "Command88",
+    "Command89",
+    "Command90",
+    "Command91",
+    "Command92",
+    "Command93",
+    "Command94",
+    "Text1",
+    "Command95",
+    "Command96",
+    "Command97",
+    "Command98",
     "Command99",
 };
 

@@ -22,7 +22,11 @@ namespace {
 
 // Waits until a line of the window reads text; PRESS clicks a button first.
 #define AWAIT(control, text) QM5_ASSERT_EVENTUALLY_EQ(window->caption(control), std::string(text), 5000)
-#define PRESS(button, control, text) do { click(button); AWAIT(control, text); } while (0)
+#define PRESS(button, control, text)                                                                                   \
+    do {                                                                                                               \
+        click(button);                                                                                                 \
+        AWAIT(control, text);                                                                                          \
+    } while (0)
 
 class EndToEnd : public ::testing::Test {
 protected:
@@ -69,7 +73,7 @@ TEST_F(EndToEnd, StatusInStandbyThenThroughThePowerSequence)
     EXPECT_TRUE(window->caption("Label11") == " C R 0 CR " && window->caption("Label12") == " 8 0 CR ");
     settle();
     PRESS("Command17", "Label12", " ACK "); // ON
-    QTest::qWait(520); // a query inside ON's reply window would find the ACK ahead of its reply
+    QTest::qWait(520);                      // a query inside ON's reply window would find the ACK ahead of its reply
     PRESS("Command44", "Label22", " Count down");
     QTest::qWait(1000);
     PRESS("Command44", "Label22", " Power ON");
@@ -80,9 +84,9 @@ TEST_F(EndToEnd, StatusInStandbyThenThroughThePowerSequence)
 TEST_F(EndToEnd, EveryQueryIsDecoded)
 {
     start({1});
-    const std::pair<const char*, const char*> rows[] = {
-        {"Command45", " Input mode 1"}, {"Command47", " Normally"}, {"Command12", " Stand by"},
-        {"Command55", " All OFF : 4 Lamp mode"}, {"Command46", " 0 1 2 0   0 3 4 0   0 5 6 0   0 7 8 0 Hour Use"},
+    const std::pair<const char*, const char*> rows[] = {{"Command45", " Input mode 1"}, {"Command47", " Normally"},
+        {"Command12", " Stand by"}, {"Command55", " All OFF : 4 Lamp mode"},
+        {"Command46", " 0 1 2 0   0 3 4 0   0 5 6 0   0 7 8 0 Hour Use"},
         {"Command54", "  S1= 0 2 5 . 0 C  ,   S2=  2 5 . 0 C"}, {"Command38", " Q M 5 CR "}, {"Command99", "1013 hPa"}};
     for (const auto& [button, status] : rows) {
         PRESS(button, "Label22", status);
@@ -102,7 +106,7 @@ TEST_F(EndToEnd, AddressedFramesReachOnlyTheirProjector)
     settle();
     PRESS("Command17", "Label12", " ACK "); // ON for 002 alone
     EXPECT_TRUE(line->projector(2)->power() == sim::PowerState::CountDown
-                && line->projector(1)->power() == sim::PowerState::Standby);
+        && line->projector(1)->power() == sim::PowerState::Standby);
     // "ALL" is carried out by every projector and answered by none.
     click("Option4");
     settle();

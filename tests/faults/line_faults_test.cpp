@@ -31,7 +31,7 @@ TEST(LineFaults, FarEndHangsUpInTheMiddleOfAReply)
         QObject counting; // the connections end with it
         QObject::connect(&panel.comm->port(), &QSerialPort::readyRead, &counting, [&] { ++reads; });
         QObject::connect(&panel.comm->port(), &QSerialPort::errorOccurred, &counting,
-                         [&](QSerialPort::SerialPortError e) { errors += e != QSerialPort::NoError; });
+            [&](QSerialPort::SerialPortError e) { errors += e != QSerialPort::NoError; });
         QObject::connect(panel.comm.get(), &QtSerialControl::deviceLost, &counting, [&] { ++lost; });
 
         panel.send("CR0"); // a 2000 ms reply window
@@ -64,9 +64,15 @@ TEST(LineFaults, FarEndHangsUpInTheMiddleOfAReply)
 
 #if defined(__SANITIZE_ADDRESS__) // freed blocks wait in its quarantine and keep the resident size up
 extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
-long memoryInUseKiB() { return static_cast<long>(__sanitizer_get_current_allocated_bytes() / 1024); }
+long memoryInUseKiB()
+{
+    return static_cast<long>(__sanitizer_get_current_allocated_bytes() / 1024);
+}
 #else
-long memoryInUseKiB() { return residentKiB(); }
+long memoryInUseKiB()
+{
+    return residentKiB();
+}
 #endif
 
 TEST(LineFaults, FloodOfTenMegabytesKeepsMemoryAndTheWindowInBounds)
@@ -104,9 +110,11 @@ TEST(LineFaults, FloodOfTenMegabytesKeepsMemoryAndTheWindowInBounds)
     ASSERT_TRUE(runLoopUntil([&] { return done.load(); }, 25000)) << "the flood did not get through";
     ASSERT_EQ(written, flood.size());
     const auto slave = static_cast<int>(panel.comm->port().handle());
-    ASSERT_TRUE(runLoopUntil([&, unread = 0]() mutable { // till all written has been taken in
-        return ::ioctl(slave, FIONREAD, &unread) == 0 && unread + panel.comm->port().bytesAvailable() == 0;
-    }, waitMs));
+    ASSERT_TRUE(runLoopUntil(
+        [&, unread = 0]() mutable { // till all written has been taken in
+            return ::ioctl(slave, FIONREAD, &unread) == 0 && unread + panel.comm->port().bytesAvailable() == 0;
+        },
+        waitMs));
     const long memoryAfter = memoryInUseKiB();
 
     EXPECT_LT(memoryAfter - memoryBefore, 64L * 1024) << memoryBefore << " KiB before, " << memoryAfter << " after";
@@ -147,8 +155,8 @@ TEST(LineFaults, HoldAtNineSixHundredStopsWithinAFrameOfTheRelease)
     RawPty far;
     Panel panel(far.path);
     panel.click("Command33");
-    panel.click("Option10"); // 9600
-    panel.click("Option5");  // 001
+    panel.click("Option10");  // 9600
+    panel.click("Option5");   // 001
     panel.click("Command49"); // D.Zoom -: the arrows now repeat every 5 ms
     ASSERT_EQ(far.readAtLeast(8, waitMs), "A001C31\r");
 

@@ -62,8 +62,8 @@ struct RawPty {
         std::string out;
         char buffer[65536];
         for (ssize_t n; out.size() < max
-                        && ((n = ::read(master, buffer, std::min(sizeof buffer, max - out.size()))) > 0
-                            || (n < 0 && errno == EINTR));)
+             && ((n = ::read(master, buffer, std::min(sizeof buffer, max - out.size()))) > 0
+                 || (n < 0 && errno == EINTR));)
             out.append(buffer, static_cast<std::size_t>(std::max<ssize_t>(n, 0)));
         return out;
     }
@@ -82,10 +82,13 @@ struct RawPty {
     }
     bool writeAll(std::string_view bytes)
     {
-        return runLoopUntil([&] { // the terminal is full until the panel reads
-            bytes.remove_prefix(static_cast<std::size_t>(std::max<ssize_t>(::write(master, bytes.data(), bytes.size()), 0)));
-            return bytes.empty();
-        }, waitMs);
+        return runLoopUntil(
+            [&] { // the terminal is full until the panel reads
+                bytes.remove_prefix(
+                    static_cast<std::size_t>(std::max<ssize_t>(::write(master, bytes.data(), bytes.size()), 0)));
+                return bytes.empty();
+            },
+            waitMs);
     }
 };
 
@@ -98,9 +101,10 @@ struct Panel {
     int ends = 0;
 
     explicit Panel(const std::string& port1, const std::string& port2 = "/nonexistent/qm5-com2")
-        : Panel(PortMap([port1, port2](int port) { return port == 1 ? port1 : port == 2 ? port2 : ""; }))
-    {
-    }
+        : Panel(PortMap([port1, port2](int port) { return port == 1 ? port1
+                                                       : port == 2  ? port2
+                                                                    : ""; }))
+    { }
     explicit Panel(PortMap map)
     {
         // Every height change makes the offscreen plugin complain; quieten it.

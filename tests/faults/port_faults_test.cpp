@@ -19,8 +19,7 @@ TEST(PortFaults, PortHeldOrNotATerminalWarnsOnceAndSendsNothingThere)
     ASSERT_TRUE(QFile(file).open(QIODevice::WriteOnly));
 
     const std::pair<QString, const char*> kinds[] = {{"", "Permission error while locking the device"},
-                                                     {directory, "Is a directory"},
-                                                     {file, "Inappropriate ioctl for device"}};
+        {directory, "Is a directory"}, {file, "Inappropriate ioctl for device"}};
     for (const auto& [notATerminal, cause] : kinds) {
         for (const bool atStart : {true, false}) { // else the user chooses COM2
             SCOPED_TRACE(std::string(cause) + (atStart ? ", at start-up" : ", choosing COM2"));

@@ -71,8 +71,8 @@ TEST(WindowAbuse, ServiceChordAndLogoStormsEndInTheViewOfTheLastAction)
     int height = Form1::compactHeight;
     bool unlocked = false;
     std::mt19937 random(34);
-    const Qt::KeyboardModifiers wrong[] = {Qt::ControlModifier | Qt::ShiftModifier,
-                                           Qt::ControlModifier | Qt::AltModifier, Qt::NoModifier};
+    const Qt::KeyboardModifiers wrong[] = {
+        Qt::ControlModifier | Qt::ShiftModifier, Qt::ControlModifier | Qt::AltModifier, Qt::NoModifier};
     for (int i = 0; i < 1500; ++i) {
         switch (const unsigned action = random() % 5) {
         case 0: // the chord, on the window or in Text1: it counts wherever the focus is
@@ -96,7 +96,7 @@ TEST(WindowAbuse, ServiceChordAndLogoStormsEndInTheViewOfTheLastAction)
             height = height >= 6000 ? Form1::compactHeight : Form1::dataHeight;
         }
         const char* caption = height >= Form1::serviceHeight ? "CLOSE"
-                              : height == Form1::dataHeight  ? "データを表示しない"
+            : height == Form1::dataHeight                    ? "データを表示しない"
                                                              : "データを表示する";
         ASSERT_EQ(window.windowHeight(), height) << "action " << i;
         ASSERT_EQ(panel.form().serviceUnlocked(), unlocked ? 1 : 0) << "action " << i;
@@ -117,9 +117,8 @@ TEST(WindowEnd, EndInTheMiddleOfAnExchangeOrAHoldStopsEverything)
         const char *name, *before, *after;
         bool holding;
     };
-    const Row rows[] = {{"reply on its way", "", "80\r", false},
-                        {"reply half in", "8", "0\r", false},
-                        {"during a hold", "", "", true}};
+    const Row rows[] = {
+        {"reply on its way", "", "80\r", false}, {"reply half in", "8", "0\r", false}, {"during a hold", "", "", true}};
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         RawPty line;
@@ -138,7 +137,10 @@ TEST(WindowEnd, EndInTheMiddleOfAnExchangeOrAHoldStopsEverything)
             p.click("Command16");
         }
         Form1& f = p.form(); // timers running, one bit each
-        auto timers = [&] { return f.timer1().isActive() | f.timer2().isActive() << 1 | f.timer3().isActive() << 2 | f.timer4().isActive() << 3; };
+        auto timers = [&] {
+            return f.timer1().isActive() | f.timer2().isActive() << 1 | f.timer3().isActive() << 2
+                | f.timer4().isActive() << 3;
+        };
         auto labels = [&] { return std::array{p.label("Label11"), p.label("Label12"), p.label("Label22")}; };
         EXPECT_FALSE(p.comm->portOpen());
         EXPECT_EQ(timers(), 0);
@@ -164,8 +166,8 @@ TEST(WindowAbuse, HoldEndsWhenTheWarningBoxOpens)
     // modal box comes up and takes the activation away from the panel.
     std::unique_ptr<QMessageBox> box;
     p.duringWarning = [&] {
-        box = std::make_unique<QMessageBox>(QMessageBox::Warning, QStringLiteral("QM5RSC"),
-                                            QString::fromStdString(p.warnings.back()), QMessageBox::Ok);
+        box = std::make_unique<QMessageBox>(
+            QMessageBox::Warning, QStringLiteral("QM5RSC"), QString::fromStdString(p.warnings.back()), QMessageBox::Ok);
         box->setWindowModality(Qt::ApplicationModal);
         box->show();
         box->activateWindow();

@@ -8,7 +8,11 @@
 
 namespace qm5::fuzz {
 
-inline void require(bool ok) { if (!ok) std::abort(); }
+inline void require(bool ok)
+{
+    if (!ok)
+        std::abort();
+}
 
 inline std::string_view text(const std::uint8_t* data, std::size_t size)
 {

@@ -23,9 +23,8 @@ struct Query {
     std::string_view code;
     std::size_t keyLength;
 };
-constexpr std::array<Query, 9> kQueries{{{"CR0", 4}, {"CR1", 2}, {"CR4", 4}, {"CR3", 0},
-                                         {"CR6", 0}, {"CRA", 4}, {"CR9", 0},
-                                         {"CR PRESSURE", 0}, {"CR7", 4}}};
+constexpr std::array<Query, 9> kQueries{{{"CR0", 4}, {"CR1", 2}, {"CR4", 4}, {"CR3", 0}, {"CR6", 0}, {"CRA", 4},
+    {"CR9", 0}, {"CR PRESSURE", 0}, {"CR7", 4}}};
 constexpr std::array<std::string_view, 6> kPrefixes{"", "AFFF", "A001", "A002", "A003", "A004"};
 
 std::string frameOf(std::string_view prefix, std::string_view code)
@@ -39,8 +38,8 @@ Status expectedCut(std::string_view code, std::string_view t)
     if (code == "CR3")
         return std::string(t.substr(0, 38)) + " Hour Use";
     if (code == "CR6")
-        return "  S1=" + std::string(t.substr(0, 10)) + " C  ,   S2= "
-               + std::string(t.size() > 14 ? t.substr(14, 8) : "") + " C";
+        return "  S1=" + std::string(t.substr(0, 10))
+            + " C  ,   S2= " + std::string(t.size() > 14 ? t.substr(14, 8) : "") + " C";
     return code == "CR9" ? Status(std::string(t)) : qm5::PressureText(t);
 }
 

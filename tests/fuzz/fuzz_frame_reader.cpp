@@ -33,8 +33,7 @@ Framing frameByLines(std::string_view stream)
     std::string line;
     for (const char c : stream) {
         if (c == '\r') {
-            if (line.size() > FrameReader::kMaxFrame
-                || !std::all_of(line.begin(), line.end(), printable))
+            if (line.size() > FrameReader::kMaxFrame || !std::all_of(line.begin(), line.end(), printable))
                 ++out.skipped;
             else if (!line.empty())
                 out.frames.push_back(line);
@@ -55,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const Framing expected = frameByLines(stream);
     const auto matches = [&](const std::vector<std::string>& frames, const FrameReader& reader) {
         require(frames == expected.frames && reader.skipped() == expected.skipped
-                && reader.buffered() == expected.buffered);
+            && reader.buffered() == expected.buffered);
     };
     FrameReader whole;
     matches(whole.feed(stream), whole);
@@ -121,10 +120,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // answer the panel decodes, filling every position the panel cuts.
         for (const int address : units) {
             Projector& p = *lines[5 * s].projector(address);
-            for (const std::string_view code :
-                 {"CR0", "CR1", "CR4", "CRA", "CR7", "CR3", "CR6", "CR PRESSURE"}) {
-                const auto status = qm5::DecodeReply(qm5::RenderTranscript(p.execute(code, now)),
-                                                     std::string(code) + '\r', "");
+            for (const std::string_view code : {"CR0", "CR1", "CR4", "CRA", "CR7", "CR3", "CR6", "CR PRESSURE"}) {
+                const auto status =
+                    qm5::DecodeReply(qm5::RenderTranscript(p.execute(code, now)), std::string(code) + '\r', "");
                 require(status && status->find("CR") == std::string::npos);
             }
         }

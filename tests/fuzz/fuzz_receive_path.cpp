@@ -20,9 +20,8 @@ namespace {
 
 using qm5::fuzz::require;
 
-constexpr std::string_view kStatusQueries[] = {"Command44", "Command45", "Command47", "Command12",
-                                               "Command55", "Command46", "Command54", "Command38",
-                                               "Command99", "Command52"};
+constexpr std::string_view kStatusQueries[] = {"Command44", "Command45", "Command47", "Command12", "Command55",
+    "Command46", "Command54", "Command38", "Command99", "Command52"};
 
 } // namespace
 
@@ -55,18 +54,37 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const auto decoded = qm5::DecodeReply(transcript, form.lastCommand(), form.targetPrefix());
         require(display.caption("Label22") == decoded.value_or(status));
     };
-    const auto pick = [&](const auto& of) -> const auto& { return of[next() % std::size(of)]; };
+    const auto pick = [&](const auto& of) -> const auto&
+    {
+        return of[next() % std::size(of)];
+    };
 
     while (at < size) {
         switch (next() % 12) {
-        case 0: receive(take(next())); break; // a piece of reply
-        case 1: require(form.Command_Click(pick(qm5::oneShotButtons).control)); break;
-        case 2: require(form.Command_Click(pick(kStatusQueries))); break;
-        case 3: clock.advance(next() * 16 + next() % 16); break; // up to about 4 s
-        case 4: clock.fireNext(); break;
-        case 5: require(form.Option_Click(pick(qm5::addressOptions).control)); break;
-        case 6: require(form.Command_MouseDown(pick(qm5::heldButtons).control)); break;
-        case 7: form.Command_MouseUp(pick(qm5::heldButtons).control); break;
+        case 0:
+            receive(take(next()));
+            break; // a piece of reply
+        case 1:
+            require(form.Command_Click(pick(qm5::oneShotButtons).control));
+            break;
+        case 2:
+            require(form.Command_Click(pick(kStatusQueries)));
+            break;
+        case 3:
+            clock.advance(next() * 16 + next() % 16);
+            break; // up to about 4 s
+        case 4:
+            clock.fireNext();
+            break;
+        case 5:
+            require(form.Option_Click(pick(qm5::addressOptions).control));
+            break;
+        case 6:
+            require(form.Command_MouseDown(pick(qm5::heldButtons).control));
+            break;
+        case 7:
+            form.Command_MouseUp(pick(qm5::heldButtons).control);
+            break;
         case 8: // free text, sent as typed
             display.setText("Text1", take(next() % 32));
             form.Command95_Click();
@@ -88,19 +106,33 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         case 11: // port panel and the port itself
             switch (next() % 8) {
-            case 0: form.Option1_Click(); break;
-            case 1: form.Option2_Click(); break;
-            case 2: form.Option_Click(pick(qm5::speedOptions).control); break;
-            case 3: form.Command33_Click(); break;
-            case 4: form.Command96_Click(); break;
+            case 0:
+                form.Option1_Click();
+                break;
+            case 1:
+                form.Option2_Click();
+                break;
+            case 2:
+                form.Option_Click(pick(qm5::speedOptions).control);
+                break;
+            case 3:
+                form.Command33_Click();
+                break;
+            case 4:
+                form.Command96_Click();
+                break;
             case 5: { // a port goes missing or comes back
                 const int port = 1 + next() % 2;
                 if (comm.failingPorts.erase(port) == 0)
                     comm.failingPorts.emplace(port, "Port not found");
                 break;
             }
-            case 6: comm.setPortOpen(false); break; // the adapter was pulled
-            case 7: form.Command16_Click(); return 0; // END: the program stops here
+            case 6:
+                comm.setPortOpen(false);
+                break; // the adapter was pulled
+            case 7:
+                form.Command16_Click();
+                return 0; // END: the program stops here
             }
             break;
         }

@@ -20,12 +20,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const char ch : input) {
         const auto c = static_cast<unsigned char>(ch);
         const std::string own{ch, ' '};
-        const std::string_view token = c == 6    ? "ACK "
-                                       : c == 20 ? "&"
-                                       : c == 13 ? "CR "
-                                       : c == 10 ? "LF "
-                                       : c < 32 || c > 122 ? "? "
-                                                           : std::string_view(own);
+        const std::string_view token = c == 6 ? "ACK "
+            : c == 20                         ? "&"
+            : c == 13                         ? "CR "
+            : c == 10                         ? "LF "
+            : c < 32 || c > 122               ? "? "
+                                              : std::string_view(own);
         require(t.compare(pos, token.size(), token) == 0);
         pos += token.size();
     }

@@ -87,9 +87,8 @@ TEST_F(SerialOverPty, BytesPassUnchangedBothWays)
 
 TEST_F(SerialOverPty, SettingsAreParsedAndAppliedToTheOpenPort)
 {
-    const std::pair<const char*, qint32> cases[] = {
-        {"19200,N,8,1", 19200}, {"9600,E,7,2", 9600}, {"9600,N,8", 0}, {"fast,N,8,1", 0},
-        {"9600,X,8,1", 0},      {"9600,N,9,1", 0},    {"9600,N,8,3", 0}, {"", 0}};
+    const std::pair<const char*, qint32> cases[] = {{"19200,N,8,1", 19200}, {"9600,E,7,2", 9600}, {"9600,N,8", 0},
+        {"fast,N,8,1", 0}, {"9600,X,8,1", 0}, {"9600,N,9,1", 0}, {"9600,N,8,3", 0}, {"", 0}};
     for (const auto& [text, baud] : cases) {
         LineSettings s;
         EXPECT_EQ(ParseLineSettings(text, s), baud != 0) << text;
@@ -124,7 +123,7 @@ TEST_F(SerialOverPty, FarEndClosingClosesThePortWithoutSpinning)
 // The panel's side of the virtual projector's line: open, send, read one reply.
 struct PanelSide {
     int fd;
-    explicit PanelSide(const std::string& path) : fd(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK)) {}
+    explicit PanelSide(const std::string& path) : fd(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK)) { }
     ~PanelSide() { ::close(fd); }
     std::string ask(const std::string& frame)
     {
@@ -153,7 +152,6 @@ TEST(SimPty, AnswersAndSurvivesTheLineBeingClosedAndReopened)
         ::close(std::exchange(panel.fd, -1));
         QM5_ASSERT_EVENTUALLY(peerGone(), 5000);
     }
-
 }
 
 } // namespace

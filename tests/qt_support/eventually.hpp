@@ -7,14 +7,14 @@
 
 #include <gtest/gtest.h>
 
-#define QM5_ASSERT_EVENTUALLY_EQ(actual, expected, timeoutMs)                                      \
-    do {                                                                                           \
-        (void)QTest::qWaitFor([&] { return (actual) == (expected); }, (timeoutMs));                \
-        ASSERT_EQ((actual), (expected)) << "still different after " << (timeoutMs) << " ms";       \
+#define QM5_ASSERT_EVENTUALLY_EQ(actual, expected, timeoutMs)                                                          \
+    do {                                                                                                               \
+        (void)QTest::qWaitFor([&] { return (actual) == (expected); }, (timeoutMs));                                    \
+        ASSERT_EQ((actual), (expected)) << "still different after " << (timeoutMs) << " ms";                           \
     } while (0)
 
-#define QM5_ASSERT_EVENTUALLY(condition, timeoutMs)                                                \
-    do {                                                                                           \
-        (void)QTest::qWaitFor([&] { return static_cast<bool>(condition); }, (timeoutMs));          \
-        ASSERT_TRUE(condition) << "still false after " << (timeoutMs) << " ms";                    \
+#define QM5_ASSERT_EVENTUALLY(condition, timeoutMs)                                                                    \
+    do {                                                                                                               \
+        (void)QTest::qWaitFor([&] { return static_cast<bool>(condition); }, (timeoutMs));                              \
+        ASSERT_TRUE(condition) << "still false after " << (timeoutMs) << " ms";                                        \
     } while (0)

@@ -17,7 +17,11 @@ protected:
     ManualClock clock;
     Form1 form{display, comm, clock};
 
-    void SetUp() override { form.Form_Load(); comm.writes.clear(); }
+    void SetUp() override
+    {
+        form.Form_Load();
+        comm.writes.clear();
+    }
 
     std::string label(std::string_view name) const { return display.caption(name); }
     const std::string& lastWrite() const { return comm.writes.back(); }

@@ -20,10 +20,21 @@ using Status = std::optional<std::string>;
 TEST(Transcript, RendersEveryTokenKind)
 {
     const std::pair<std::string, std::string> cases[] = {
-        {"", " "}, {"80\r", " 8 0 CR "}, {"\x06\r", " ACK CR "}, {"\r\n", " CR LF "},
-        {"1\x14" "2", " 1 &2 "}, {"\x15", " ? "}, {"A B", " A   B "}, {"z", " z "},
-        {"{", " ? "}, {"|}~\x7f", " ? ? ? ? "}, {std::string(1, '\0'), " ? "},
-        {"\x1f ", " ?   "}, {"\x80\xff\xe9", " ? ? ? "},
+        {"", " "},
+        {"80\r", " 8 0 CR "},
+        {"\x06\r", " ACK CR "},
+        {"\r\n", " CR LF "},
+        {"1\x14"
+         "2",
+            " 1 &2 "},
+        {"\x15", " ? "},
+        {"A B", " A   B "},
+        {"z", " z "},
+        {"{", " ? "},
+        {"|}~\x7f", " ? ? ? ? "},
+        {std::string(1, '\0'), " ? "},
+        {"\x1f ", " ?   "},
+        {"\x80\xff\xe9", " ? ? ? "},
     };
     for (const auto& [input, transcript] : cases)
         EXPECT_EQ(RenderTranscript(input), transcript) << "input of " << input.size() << " chars";
@@ -38,9 +49,8 @@ TEST(Transcript, RendersEveryTokenKind)
 
 TEST(DecodeTables, CompleteWithDistinctWellFormedKeys)
 {
-    const std::pair<const DecodeTable*, std::size_t> tables[] = {
-        {&kPowerStatusTable, 13}, {&kInputModeTable, 4}, {&kOrientationTable, 4},
-        {&kMuteSignalTable, 6}, {&kLampStatusTable, 48}};
+    const std::pair<const DecodeTable*, std::size_t> tables[] = {{&kPowerStatusTable, 13}, {&kInputModeTable, 4},
+        {&kOrientationTable, 4}, {&kMuteSignalTable, 6}, {&kLampStatusTable, 48}};
     for (const auto& [table, rows] : tables) {
         ASSERT_EQ(table->rows.size(), rows);
         std::set<std::string_view> keys;
@@ -48,8 +58,9 @@ TEST(DecodeTables, CompleteWithDistinctWellFormedKeys)
             EXPECT_TRUE(keys.insert(row.key).second) << "duplicate " << row.key;
             // A key is the transcript of one or two reply characters: " c" or " c c".
             const std::string_view k = row.key;
-            EXPECT_TRUE(k.size() == table->keyLength && k[0] == ' ' && k[1] != ' ' &&
-                        (k.size() == 2 || (k[2] == ' ' && k[3] != ' ')) && row.text.starts_with(' ')) << k;
+            EXPECT_TRUE(k.size() == table->keyLength && k[0] == ' ' && k[1] != ' '
+                && (k.size() == 2 || (k[2] == ' ' && k[3] != ' ')) && row.text.starts_with(' '))
+                << k;
         }
     }
     std::set<std::string_view> lampTexts; // every mode 0..2 with every mask 0..F
@@ -70,7 +81,7 @@ TEST(DecodeReply, KnownReplies)
     const std::string ack(1, '\x06'), p = "CR PRESSURE\r";
     const DecodeCase cases[] = {
         {"CR0\r", "", "80\r", " Stand by"},
-        {"CR0\r", "", "8", std::nullopt},    // first piece, key incomplete
+        {"CR0\r", "", "8", std::nullopt}, // first piece, key incomplete
         {"CR0\r", "", "80", " Stand by"},
         {"CR0\r", "", ack + "80\r", std::nullopt},
         {"CR1\r", "", "31\r", " Input mode 3"},
@@ -93,15 +104,24 @@ TEST(DecodeReply, KnownReplies)
         {"CR6\r", "", "12\r", "  S1= 1 2 CR  C  ,   S2=  C"},
         {"CR6\r", "", ack + "1234567890\r", "  S1= ACK 1 2 3 C  ,   S2=  6 7 8 9 C"},
         // Pressure: leading zeros, no number, signs, halves to even, what is no part of a number.
-        {"A004" + p, "A004", "512\r", "650 hPa"}, {p, "", "0512\r", "650 hPa"}, {p, "", "NG\r", "106 hPa"},
-        {p, "", "+5\r", "111 hPa"}, {p, "", "-6553\r", "-6865 hPa"},
-        {p, "", "12.5\r", "118 hPa"}, {p, "", "13.5\r", "120 hPa"},
-        {p, "", "1E3\r", "107 hPa"}, {p, "", "&H10\r", "106 hPa"},
+        {"A004" + p, "A004", "512\r", "650 hPa"},
+        {p, "", "0512\r", "650 hPa"},
+        {p, "", "NG\r", "106 hPa"},
+        {p, "", "+5\r", "111 hPa"},
+        {p, "", "-6553\r", "-6865 hPa"},
+        {p, "", "12.5\r", "118 hPa"},
+        {p, "", "13.5\r", "120 hPa"},
+        {p, "", "1E3\r", "107 hPa"},
+        {p, "", "&H10\r", "106 hPa"},
         // Out of 16 bits the formula still holds; a 300-digit number changes nothing.
-        {p, "", "100000\r", "106485 hPa"}, {p, "", std::string(300, '7') + "\r", std::nullopt},
-        {p, "", "13872\r", "14862 hPa"}, {p, "", "-838032\r", "-891388 hPa"}, // exactly .5 in double
-        {p, "", "2018703248\r", "2147483647 hPa"}, {p, "", "2018703249\r", std::nullopt},
-        {p, "", "-2018703448\r", "-2147483648 hPa"}, {p, "", "-2018703449\r", std::nullopt},
+        {p, "", "100000\r", "106485 hPa"},
+        {p, "", std::string(300, '7') + "\r", std::nullopt},
+        {p, "", "13872\r", "14862 hPa"},
+        {p, "", "-838032\r", "-891388 hPa"}, // exactly .5 in double
+        {p, "", "2018703248\r", "2147483647 hPa"},
+        {p, "", "2018703249\r", std::nullopt},
+        {p, "", "-2018703448\r", "-2147483648 hPa"},
+        {p, "", "-2018703449\r", std::nullopt},
     };
     for (const DecodeCase& c : cases)
         EXPECT_EQ(DecodeReply(RenderTranscript(c.reply), c.lastCommand, c.prefix), c.status)
@@ -112,10 +132,22 @@ TEST(ReadPressureReading, ParsesAndRoundsHalfToEven)
 {
     const std::string nines(18, '9'), zeros(100000, '0');
     const std::pair<std::string, std::optional<std::int64_t>> cases[] = {
-        {" 5 1 2 CR ", 512}, {"--5", 0}, {".5", 0}, {"2.5", 2}, {"-12.5", -12},
-        {"-13.5", -14}, {"12.4999", 12}, {"12.50001", 13}, {"1.2.3", 1}, {"1 2 . 5 0 0", 12},
-        {nines + ".5", 1000000000000000000}, {"1" + nines, std::nullopt}, {"0000" + nines, 999999999999999999},
-        {zeros + "5", 5}, {"2.5" + zeros, 2}, {"2.5" + zeros + "1", 3},
+        {" 5 1 2 CR ", 512},
+        {"--5", 0},
+        {".5", 0},
+        {"2.5", 2},
+        {"-12.5", -12},
+        {"-13.5", -14},
+        {"12.4999", 12},
+        {"12.50001", 13},
+        {"1.2.3", 1},
+        {"1 2 . 5 0 0", 12},
+        {nines + ".5", 1000000000000000000},
+        {"1" + nines, std::nullopt},
+        {"0000" + nines, 999999999999999999},
+        {zeros + "5", 5},
+        {"2.5" + zeros, 2},
+        {"2.5" + zeros + "1", 3},
     };
     for (const auto& [text, reading] : cases)
         EXPECT_EQ(ReadPressureReading(text), reading) << '"' << text.substr(0, 30) << '"';

@@ -81,9 +81,8 @@ TEST_F(Exchange, SecondFrameWithinTheWindowKeepsBothReplies)
 TEST_F(Exchange, IntervalsPersistAcrossSends)
 {
     // Each sender that sets intervals follows one that left others behind.
-    const std::tuple<std::string_view, int, int> cases[] = {
-        {"Command17", 500, 1000}, {"Command66", 5000, 5500}, {"Command17", 5000, 5500},
-        {"Command52", 2000, 2500}, {"Command66", 5000, 5500}, {"Command39", 2000, 2500},
+    const std::tuple<std::string_view, int, int> cases[] = {{"Command17", 500, 1000}, {"Command66", 5000, 5500},
+        {"Command17", 5000, 5500}, {"Command52", 2000, 2500}, {"Command66", 5000, 5500}, {"Command39", 2000, 2500},
         {"Command66", 5000, 5500}, {"Command95", 2000, 2500}};
     display.setText("Text1", "C00");
     for (const auto& [first, replyWindow, displayClear] : cases) {
@@ -132,8 +131,8 @@ TEST_F(PortSelection, StartUpOpensPortOneAtTheStartSettings)
     EXPECT_FALSE(display.isVisible("Frame8"));
     EXPECT_TRUE(display.warnings.empty());
     EXPECT_EQ(display.height, Form1::compactHeight);
-    EXPECT_FALSE(form.timer1().isActive() || form.timer2().isActive() || form.timer3().isActive() ||
-                 form.timer4().isActive());
+    EXPECT_FALSE(
+        form.timer1().isActive() || form.timer2().isActive() || form.timer3().isActive() || form.timer4().isActive());
 }
 
 TEST(PortStartUp, MissingPortOneWarnsOnceAndCarriesOnClosed)

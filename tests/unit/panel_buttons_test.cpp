@@ -50,8 +50,8 @@ TEST_F(PanelClick, EveryOneShotButtonSendsItsFrameOnce)
         EXPECT_EQ(form.lastCommand(), lastWrite());
         EXPECT_FALSE(form.timer1().isActive()) << "a click never starts repetition";
     }
-    for (std::string_view name : {"Command15", "Command95", "Command16", "Command19", "Command100",
-                                  "command17", "Command17 ", ""})
+    for (std::string_view name :
+        {"Command15", "Command95", "Command16", "Command19", "Command100", "command17", "Command17 ", ""})
         EXPECT_FALSE(form.Command_Click(name)) << name;
     EXPECT_EQ(comm.writes.size(), 1u);
 }
@@ -78,9 +78,7 @@ TEST_F(PanelClick, KnownFramesUnderEachAddress)
 TEST_F(PanelClick, SendAndCls)
 {
     const std::tuple<std::string_view, std::string, std::string, std::string> cases[] = {
-        {"Option3", "", "\r", ""},
-        {"Option8", "", "A004\r", ""},
-        {"Option5", "CR0", "A001CR0\r", " Stand by"},
+        {"Option3", "", "\r", ""}, {"Option8", "", "A004\r", ""}, {"Option5", "CR0", "A001CR0\r", " Stand by"},
         {"Option3", " CR0", " CR0\r", ""}, // decoded only when equal to the button's code
     };
     for (const auto& [address, text, frame, status] : cases) {

@@ -34,7 +34,7 @@ TEST(SimCommandTable, KnowsEveryPanelCodeAndNoNearMiss)
     for (const auto& b : heldButtons)
         EXPECT_TRUE(lookupCommand(b.code)) << b.code;
     for (const char* text : {"", "cr0", "C00 ", "C0", "CF INPUT1", "CF INPUT1VIDEO", "CF INPUT1  VIDEO",
-                             "CF INPUT1 video", "CF INPUT0 VIDEO", "CF INPUT5 VIDEO", "CR PRESSURE "})
+             "CF INPUT1 video", "CF INPUT0 VIDEO", "CF INPUT5 VIDEO", "CR PRESSURE "})
         EXPECT_FALSE(lookupCommand(text)) << '"' << text << '"';
 }
 
@@ -52,19 +52,19 @@ TEST(SimProjector, PowerSequenceAndStateQueries)
 {
     const std::string& a = kAck; // count down 3000 ms, cooling 5000 ms
     play({{0, "CR0", "80"}, {100, "C00", a}, {101, "CR0", "40"}, {3099, "CR0", "40"}, {3100, "CR0", "00"},
-          {3200, "C00", a}, {4000, "C01", a}, {4000, "CR0", "20"}, {5000, "C00", a}, {8999, "CR0", "20"},
-          {9000, "CR0", "80"}, {9000, "C01", a}, {9010, "CR0", "80"}});
+        {3200, "C00", a}, {4000, "C01", a}, {4000, "CR0", "20"}, {5000, "C00", a}, {8999, "CR0", "20"},
+        {9000, "CR0", "80"}, {9000, "C01", a}, {9010, "CR0", "80"}});
     play({{0, "C00", a}, {1000, "C01", a}, {5999, "CR0", "20"}, {6000, "CR0", "80"}}); // off in count down
-    play({{0, "C00", a}, {2000, "C00", a}, {3000, "CR0", "00"}}); // a second on restarts nothing
+    play({{0, "C00", a}, {2000, "C00", a}, {3000, "CR0", "00"}});                      // a second on restarts nothing
     play({{5000, "CR0", "80"}, {1000, "C00", a}, {7999, "CR0", "40"}, {8000, "CR0", "00"}}); // time backwards
-    play({{0, "C72", a}, {0, "CR7", "20"}, {0, "C70", a}, {0, "C00", a}, {0, "CR7", "0F"},
-          {3000, "C71", a}, {3000, "CR7", "19"}, {3000, "C72", a}, {3000, "CR7", "26"},
-          {3000, "C01", a}, {3000, "CR7", "20"}}, 2);
-    play({{0, "CRA", "FF"}, {0, "C0D", a}, {0, "C00", a}, {10, "CRA", "FF"}, {3000, "CRA", "00"},
-          {3000, "C0D", a}, {3000, "CRA", "03"}, {3100, "C0E", a}, {3100, "CRA", "00"}, {3100, "C0D", a},
-          {3100, "C01", a}, {8100, "C00", a}, {11100, "CRA", "00"}});
+    play({{0, "C72", a}, {0, "CR7", "20"}, {0, "C70", a}, {0, "C00", a}, {0, "CR7", "0F"}, {3000, "C71", a},
+             {3000, "CR7", "19"}, {3000, "C72", a}, {3000, "CR7", "26"}, {3000, "C01", a}, {3000, "CR7", "20"}},
+        2);
+    play({{0, "CRA", "FF"}, {0, "C0D", a}, {0, "C00", a}, {10, "CRA", "FF"}, {3000, "CRA", "00"}, {3000, "C0D", a},
+        {3000, "CRA", "03"}, {3100, "C0E", a}, {3100, "CRA", "00"}, {3100, "C0D", a}, {3100, "C01", a},
+        {8100, "C00", a}, {11100, "CRA", "00"}});
     play({{0, "CR1", "1"}, {0, "C07", a}, {0, "CR1", "3"}, {0, "CF INPUT2 S-VIDEO", a}, {0, "CR1", "2"},
-          {0, "CR4", "11"}, {0, "cr0", kNak}, {0, "C99", kNak}});
+        {0, "CR4", "11"}, {0, "cr0", kNak}, {0, "C99", kNak}});
     EXPECT_THROW(Projector(0), std::invalid_argument);
     EXPECT_THROW(Projector(5), std::invalid_argument);
 }
@@ -75,8 +75,9 @@ TEST(SimProjector, RepliesDecodeOnThePanel)
     for (const Command& command : kCommands) {
         const std::string reply = Projector(1).execute(command.text, 0);
         EXPECT_TRUE(command.action == Action::Query
-                        ? command.text == "CR INFPFAIL" || decoded(reply, command.text).has_value()
-                        : reply == kAck) << command.text << ": " << reply;
+                ? command.text == "CR INFPFAIL" || decoded(reply, command.text).has_value()
+                : reply == kAck)
+            << command.text << ": " << reply;
     }
     EXPECT_EQ(decoded(Projector(1).execute("CR PRESSURE", 0), "CR PRESSURE"), "1013 hPa");
 }
@@ -91,8 +92,8 @@ TEST(SimProjector, LampHoursGrowOnlyForLitLampsUpToFourDigits)
     p.execute("C01", 2 * hour);
     const std::string after = p.execute("CR3", 10 * hour);
     for (int lamp = 0; lamp < 4; ++lamp) // lamps 1 and 4 were lit for two hours
-        EXPECT_EQ(std::stoi(after.substr(5 * lamp, 4)) - std::stoi(before.substr(5 * lamp, 4)),
-                  lamp % 3 == 0 ? 2 : 0) << after;
+        EXPECT_EQ(std::stoi(after.substr(5 * lamp, 4)) - std::stoi(before.substr(5 * lamp, 4)), lamp % 3 == 0 ? 2 : 0)
+            << after;
     p.execute("C70", 10 * hour);
     p.execute("C00", 10 * hour);
     EXPECT_EQ(p.execute("CR3", 20'000 * hour), "9999 9999 9999 9999\r");
@@ -127,8 +128,12 @@ TEST(SimLine, FramingAndBoundedBuffers)
 {
     // Pieces, LF and empty frames are fine; a control or high byte spoils its own frame only,
     // an overlong line is dropped up to its CR, a partial frame is dropped when the far end goes.
-    const std::string writes[] = {"C", "R", "0", "\r\n\r\rCR1\r", "CR\x01" "0\rCR1\r", "\xff" "CR0\rCR4\r",
-                                  std::string(200, 'X'), "C00\rCR0\r", "C0"};
+    const std::string writes[] = {"C", "R", "0", "\r\n\r\rCR1\r",
+        "CR\x01"
+        "0\rCR1\r",
+        "\xff"
+        "CR0\rCR4\r",
+        std::string(200, 'X'), "C00\rCR0\r", "C0"};
     Line line({1}, LineOptions{.replyDelayMs = 10});
     for (const std::string& bytes : writes)
         line.receive(bytes, 0);

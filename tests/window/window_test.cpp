@@ -71,7 +71,7 @@ TEST(Inventory, EveryControlIsThereOnceInsideItsContainer)
     EXPECT_EQ(overlaps, (std::set<std::pair<std::string_view, std::string_view>>{{"Command33", "Frame8"}}));
     Names expected{"Text1", "Image1"};
     for (Names more : {numbered("Command", 3, 99, {19, 20, 43}), numbered("Frame", 1, 16, {3, 12}),
-                       numbered("Label", 1, 27, {3, 4}), numbered("Option", 1, 10)})
+             numbered("Label", 1, 27, {3, 4}), numbered("Option", 1, 10)})
         expected.merge(more);
     EXPECT_EQ(all, expected);
     EXPECT_EQ(buttons, 94);
@@ -83,7 +83,8 @@ TEST(Inventory, EveryControlIsThereOnceInsideItsContainer)
 TEST(Inventory, KnownAnswers)
 {
     using K = ControlKind;
-    const ControlSpec known[] = { // fonts as drawn: Option10 has the window's
+    const ControlSpec known[] = {
+        // fonts as drawn: Option10 has the window's
         {"Command5", K::Button, "", "↑", 1200, 2520, 855, 375, 0xFFE0C0, {FontFace::PGothic, 9, true}},
         {"Command34", K::Button, "", "データを表示する", 6615, 5040, 1200, 375, 0xC0C0C0, {FontFace::PGothic, 9}},
         {"Command78", K::Button, "Frame14", "SDI", 6360, 480, 735, 255, 0xC0FFFF, {FontFace::Gothic, 9}},
@@ -95,7 +96,8 @@ TEST(Inventory, KnownAnswers)
         ASSERT_NE(c, nullptr) << k.name;
         const FontSpec f = effectiveFont(*c);
         EXPECT_EQ(std::tie(c->kind, c->container, c->caption, c->left, c->top, c->width, c->height, c->back),
-                  std::tie(k.kind, k.container, k.caption, k.left, k.top, k.width, k.height, k.back)) << k.name;
+            std::tie(k.kind, k.container, k.caption, k.left, k.top, k.width, k.height, k.back))
+            << k.name;
         EXPECT_TRUE(f.face == k.font.face && f.points == k.font.points && f.bold == k.font.bold) << k.name;
     }
     EXPECT_EQ(form1Window.title, "ORVA   QM5    CONTROL   Ver.1.40");
@@ -123,8 +125,7 @@ protected:
         EXPECT_NE(found, nullptr) << name;
         return found;
     }
-    template <class W>
-    W* as(std::string_view name) const { return qobject_cast<W*>(w(name)); }
+    template <class W> W* as(std::string_view name) const { return qobject_cast<W*>(w(name)); }
     bool shown(const char* name) const { return w(name)->isVisibleTo(window.get()); }
     bool checked(const char* name) const { return as<QRadioButton>(name)->isChecked(); }
     void click(const char* name) { QTest::mouseClick(w(name), Qt::LeftButton); }
@@ -143,14 +144,15 @@ TEST_F(Window, EveryControlStandsAtItsPlaceInItsColours)
         EXPECT_EQ(c->parentWidget(), entry.container.empty() ? window.get() : window->control(entry.container));
         const QPoint at = c->mapTo(window.get(), QPoint(0, 0));
         const Point origin = clientOrigin(entry); // within a pixel, whatever the rounding
-        for (auto [got, twips] : {std::pair{at.x(), origin.x}, {at.y(), origin.y}, {c->width(), entry.width},
-                                  {c->height(), entry.height}})
+        for (auto [got, twips] :
+            {std::pair{at.x(), origin.x}, {at.y(), origin.y}, {c->width(), entry.width}, {c->height(), entry.height}})
             EXPECT_NEAR(got, twips / 15.0, 1.0);
         EXPECT_EQ(c->property("text").toString().toStdString(), entry.caption);
     }
     for (const auto& entry : lines)
         EXPECT_TRUE(w(entry.name)->palette().color(QPalette::Window) == QColor(0x8080FF)
-                    && std::min(w(entry.name)->width(), w(entry.name)->height()) == 2) << entry.name;
+            && std::min(w(entry.name)->width(), w(entry.name)->height()) == 2)
+            << entry.name;
     // The port panel, when shown, lies over the "COM" button.
     const QPoint comCentre = w("Command33")->geometry().center();
     EXPECT_EQ(window->childAt(comCentre), w("Command33"));
@@ -165,7 +167,8 @@ TEST_F(Window, EveryControlStandsAtItsPlaceInItsColours)
     for (const auto& [name, role, rgb, family, pixels, bold] : looks) {
         const QFont f = w(name)->font();
         EXPECT_TRUE(w(name)->palette().color(role) == QColor(rgb) && f.family() == QString::fromUtf8(family)
-                    && f.pixelSize() == pixels && f.bold() == bold) << name;
+            && f.pixelSize() == pixels && f.bold() == bold)
+            << name;
     }
     EXPECT_EQ(window->palette().color(QPalette::Window), QColor(0xC0C0C0));
     EXPECT_EQ(window->windowTitle(), QStringLiteral("ORVA   QM5    CONTROL   Ver.1.40"));
@@ -188,8 +191,8 @@ TEST_F(Window, StartStateAndStartUpPosition)
     const QRect screen = window->screen()->geometry();
     const int width = window->windowWidth();
     form().Form_Load();
-    EXPECT_EQ(window->pos(), QPoint(twipsToPixels((screen.width() * 15 - width) / 2.0),
-                                    twipsToPixels((screen.height() * 15 - 9100) / 2.0)));
+    EXPECT_EQ(window->pos(),
+        QPoint(twipsToPixels((screen.width() * 15 - width) / 2.0), twipsToPixels((screen.height() * 15 - 9100) / 2.0)));
     EXPECT_EQ(window->size(), QSize(633, twipsToPixels(5350 - nonClientHeight)));
     EXPECT_EQ(window->minimumSize(), window->maximumSize()); // the user cannot resize
     // Centred on a screen shorter than the layout, the title bar stays on it.
@@ -247,19 +250,17 @@ TEST_F(Window, ViewsFollowTheChordTheLogoAndCommand34)
 {
     // Keys typed in Text1: K Ctrl+K, S Ctrl+Shift+K, A Ctrl+Alt+K, k K alone,
     // J Ctrl+J, M Ctrl+Meta+K. L double-clicks the logo, 3 presses Command34.
-    const std::map<char, Qt::KeyboardModifiers> modifiers = {
-        {'K', Qt::ControlModifier}, {'S', Qt::ControlModifier | Qt::ShiftModifier},
-        {'A', Qt::ControlModifier | Qt::AltModifier}, {'k', Qt::NoModifier}, {'J', Qt::ControlModifier},
-        {'M', Qt::ControlModifier | Qt::MetaModifier}};
+    const std::map<char, Qt::KeyboardModifiers> modifiers = {{'K', Qt::ControlModifier},
+        {'S', Qt::ControlModifier | Qt::ShiftModifier}, {'A', Qt::ControlModifier | Qt::AltModifier},
+        {'k', Qt::NoModifier}, {'J', Qt::ControlModifier}, {'M', Qt::ControlModifier | Qt::MetaModifier}};
     // Steps, then the window height and whether Command34 is shown. The service
     // views (7200, 9100) are unlocked and offer CLOSE; the data view (6645)
     // offers to hide the data, the compact view (5350) to show it.
     const std::tuple<const char*, int, bool> cases[] = {
-        {"", 5350, false},    {"K", 7200, true},    {"S", 5350, false},    {"A", 5350, false},
-        {"k", 5350, false},   {"J", 5350, false},   {"M", 7200, true},     {"L", 5350, false},
-        {"KL", 9100, true},   {"KLL", 9100, true},  {"KLK", 7200, true},   {"KK", 7200, true},
-        {"K3", 5350, true},   {"KL3", 5350, true},  {"K3L", 5350, true},   {"K33", 6645, true},
-        {"K333", 5350, true}, {"K33L", 6645, true}, {"K33K", 7200, true},
+        {"", 5350, false}, {"K", 7200, true}, {"S", 5350, false}, {"A", 5350, false}, {"k", 5350, false},
+        {"J", 5350, false}, {"M", 7200, true}, {"L", 5350, false}, {"KL", 9100, true}, {"KLL", 9100, true},
+        {"KLK", 7200, true}, {"KK", 7200, true}, {"K3", 5350, true}, {"KL3", 5350, true}, {"K3L", 5350, true},
+        {"K33", 6645, true}, {"K333", 5350, true}, {"K33L", 6645, true}, {"K33K", 7200, true},
         {"3", 6645, false}, // reached by the keyboard while hidden below the compact view
     };
     for (const auto& [steps, height, shownAfter] : cases) {
@@ -281,7 +282,9 @@ TEST_F(Window, ViewsFollowTheChordTheLogoAndCommand34)
         EXPECT_EQ(window->windowHeight(), height);
         EXPECT_EQ(window->height(), twipsToPixels(height - nonClientHeight));
         EXPECT_EQ(window->caption("Command34"),
-                  height >= 7200 ? "CLOSE" : height == 6645 ? "データを表示しない" : "データを表示する");
+            height >= 7200       ? "CLOSE"
+                : height == 6645 ? "データを表示しない"
+                                 : "データを表示する");
         EXPECT_EQ(shown("Command34"), shownAfter);
         EXPECT_EQ(form().serviceUnlocked(), height >= 7200 ? 1 : 0);
         // The chord stops at the window: in Text1 Ctrl+K would delete to the end of the line.

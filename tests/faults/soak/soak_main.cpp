@@ -32,8 +32,7 @@ using qm5::SerialError;
 // frames out, and the replies in, one by one, as the projector sent them.
 class WatchedSerial : public qm5::SerialControl {
 public:
-    explicit WatchedSerial(qm5::QtSerialControl& inner)
-        : inner_(inner)
+    explicit WatchedSerial(qm5::QtSerialControl& inner) : inner_(inner)
     {
         inner_.setOnComm([this] { raiseOnComm(); });
     }
@@ -175,7 +174,7 @@ int main(int argc, char** argv)
         if (elapsed >= nextReport) {
             const Figures now = measure();
             std::printf("%6ld s: %ld frames, %ld replies, VmRSS %ld KiB, %d descriptors\n", elapsed, line.sent,
-                        line.replies, now.rssKiB, now.descriptors);
+                line.replies, now.rssKiB, now.descriptors);
             std::fflush(stdout);
             nextReport += 60;
         }
@@ -196,11 +195,11 @@ int main(int argc, char** argv)
     std::printf("end:      VmRSS %ld KiB, %d descriptors\n", atEnd.rssKiB, atEnd.descriptors);
     std::printf("frames %ld, replies %ld, missing %ld, undecoded %ld, late %ld, \" X X X X\" seen %ld, "
                 "wrong status %ld, warnings %ld\n",
-                line.sent, line.replies, missing, line.undecoded, late, missingMarks, wrongStatus, warnings);
+        line.sent, line.replies, missing, line.undecoded, late, missingMarks, wrongStatus, warnings);
     std::printf("reply buffer at the end: %zu characters\n", window.form().rxBuffer().size());
     std::printf("growth:   VmRSS %+ld KiB, %+d descriptors\n", atEnd.rssKiB - atStart.rssKiB,
-                atEnd.descriptors - atStart.descriptors);
+        atEnd.descriptors - atStart.descriptors);
     const bool clean = line.replies > 0 && line.undecoded == 0 && missing == 0 && wrongStatus == 0 && warnings == 0
-                       && atEnd.descriptors == atStart.descriptors;
+        && atEnd.descriptors == atStart.descriptors;
     return clean ? 0 : 1;
 }
