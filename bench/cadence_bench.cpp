@@ -10,52 +10,57 @@
 
 #include "benches.hpp"
 #include "support.hpp"
+#include "window/control_names.hpp"
 
 namespace qm5::bench {
 
 namespace {
 
+using controls::Name;
+
 struct HoldCase {
     const char* label;
-    const char* button;
+    Name button;
     const char* code;
     int intervalMs;
     // A short D.Zoom + press and release first, which leaves the arrows
     // repeating every 5 ms.
     bool afterDZoom = false;
-    const char* speed = "Option9";   // 19200
-    const char* address = "Option3"; // no prefix
+    Name speed = controls::speed19200;
+    Name address = controls::singleAddress; // no prefix
     // A tick comes before the line has carried the last frame and is
     // skipped: frames leave every other tick.
     bool paced = false;
 };
 
-// The arrow at start must come first: later holds change Timer1's interval.
+// The arrow at start must come first: later holds change the repeat timer's interval.
 constexpr HoldCase cases[] = {
-    {"an arrow at start (↑)", "Command5", "C3C", 200},
-    {"Zoom +", "Command15", "C47", 50},
-    {"Keystone +", "Command50", "C8E", 250},
-    {"SELECT", "Command6", "C3F", 500},
-    {"an arrow after a D.Zoom release (↑)", "Command5", "C3C", 5, true},
-    {"the same at 9600 baud", "Command5", "C3C", 5, true, "Option10"},
-    {"the same at 19200 baud under 001", "Command5", "A001C3C", 5, true, "Option9", "Option5"},
-    {"the same at 9600 baud under 001, paced by the line", "Command5", "A001C3C", 5, true, "Option10", "Option5", true},
+    {"an arrow at start (↑)", controls::cursorUp, "C3C", 200},
+    {"Zoom +", controls::zoomPlus, "C47", 50},
+    {"Keystone +", controls::keystonePlus, "C8E", 250},
+    {"SELECT", controls::cursorSelect, "C3F", 500},
+    {"an arrow after a D.Zoom release (↑)", controls::cursorUp, "C3C", 5, true},
+    {"the same at 9600 baud", controls::cursorUp, "C3C", 5, true, controls::speed9600},
+    {"the same at 19200 baud under 001", controls::cursorUp, "A001C3C", 5, true, controls::speed19200,
+        controls::address001},
+    {"the same at 9600 baud under 001, paced by the line", controls::cursorUp, "A001C3C", 5, true, controls::speed9600,
+        controls::address001, true},
 };
 
 } // namespace
 
 int benchCadence()
 {
-    PanelRig rig([](const std::string&) { return FarEnd::Reply{"\x06", 0}; });
+    Rig rig([](const std::string&) { return FarEnd::Reply{"\x06", 0}; });
     const int holdMs = smoke() ? 300 : 2000;
 
     for (const HoldCase& c : cases) {
-        rig.form().Option_Click(c.speed);
-        rig.form().Option_Click(c.address);
+        rig.ui.panel().optionChosen(c.speed);
+        rig.ui.panel().optionChosen(c.address);
         rig.rest();
         runLoopFor(50);
         if (c.afterDZoom) {
-            QWidget& dzoom = rig.control("Command48");
+            QWidget& dzoom = rig.control(controls::digitalZoomPlus);
             QTest::mousePress(&dzoom, Qt::LeftButton);
             runLoopFor(100);
             QTest::mouseRelease(&dzoom, Qt::LeftButton);
@@ -63,24 +68,24 @@ int benchCadence()
             runLoopFor(50);
         }
         QWidget& button = rig.control(c.button);
-        rig.far().clearFrames();
+        rig.far.clearFrames();
         // Half an interval past the last tick, so the count expected is not
         // decided by which of two timers due together fires first.
         const int holdFor = holdMs + (c.intervalMs + 1) / 2;
         const std::int64_t pressed = nowNs();
         QTest::mousePress(&button, Qt::LeftButton);
-        runLoopFor(holdFor);
+        runLoopForExactly(holdFor);
         QTest::mouseRelease(&button, Qt::LeftButton);
         const std::int64_t released = nowNs();
         runLoopFor(100);
 
-        const std::vector<FarEnd::Frame> frames = rig.far().frames();
+        const std::vector<FarEnd::Frame> frames = rig.far.frames();
         for (const auto& f : frames) {
             if (f.text != c.code)
-                throw SetupError{std::string("the far end read \"") + f.text + "\" during a hold of " + c.button};
+                throw SetupError{std::string("the far end read \"") + f.text + "\" during a hold of " + c.label};
         }
         if (frames.size() < 2)
-            throw SetupError{std::string("the hold of ") + c.button + " sent fewer than two frames"};
+            throw SetupError{std::string("the hold of ") + c.label + " sent fewer than two frames"};
         std::vector<double> periods;
         for (std::size_t i = 1; i < frames.size(); ++i)
             periods.push_back(toMs(frames[i].atNs - frames[i - 1].atNs));
@@ -91,7 +96,7 @@ int benchCadence()
         const long lost = std::max(0L, expected - got);
         const double drift = 100.0 * (s.mean - periodMs) / periodMs;
         const double frameMs =
-            10.0 * (std::strlen(c.code) + 1) * 1000.0 / (c.speed == std::string("Option10") ? 9600 : 19200);
+            10.0 * (std::strlen(c.code) + 1) * 1000.0 / (c.speed == controls::speed9600 ? 9600 : 19200);
 
         if (c.paced) {
             // What the line could have carried in the hold, one frame after another.
@@ -108,8 +113,8 @@ int benchCadence()
                 "mean within 1 %, no tick lost", std::fabs(drift) <= 1.0 && lost == 0);
         }
     }
-    rig.form().Option_Click("Option9");
-    rig.form().Option_Click("Option3");
+    rig.ui.panel().optionChosen(controls::speed19200);
+    rig.ui.panel().optionChosen(controls::singleAddress);
     rig.rest();
     return 0;
 }

@@ -1,7 +1,7 @@
 #pragma once
-// Shared by the panel and the minimal window that qm5bench starts: reports
-// the first paint of the top-level window on stdout, then quits, or stays up
-// for the idle figure. The report is one line:
+// Shared by the panel and the minimal window that qm5bench starts, and by
+// qm5bench for the clock: reports the first paint of the top-level window on
+// stdout, then quits, or stays up for the idle figure. The report is one line:
 //   PAINT <ns> FRAME <ns> HWM <KiB> BUTTONS <n> WIDGETS <n> WINDOW <objectName>
 // PAINT is the window's first paint event, FRAME the moment that whole first
 // paint pass (every child included) is done; both on CLOCK_MONOTONIC.
@@ -18,28 +18,17 @@
 #include <cstring>
 #include <ctime>
 
+#include "rig/proc_stats.hpp"
+
 namespace qm5::bench {
 
-inline std::int64_t monotonicNs()
+// CLOCK_MONOTONIC in nanoseconds: one clock for every thread and process,
+// the bench's and the windows' it starts.
+inline std::int64_t nowNs()
 {
     timespec ts{};
     ::clock_gettime(CLOCK_MONOTONIC, &ts);
     return static_cast<std::int64_t>(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
-}
-
-inline long ownPeakRssKiB()
-{
-    FILE* f = std::fopen("/proc/self/status", "r");
-    if (!f)
-        return -1;
-    char line[256];
-    long kib = -1;
-    while (std::fgets(line, sizeof line, f)) {
-        if (std::strncmp(line, "VmHWM:", 6) == 0)
-            kib = std::strtol(line + 6, nullptr, 10);
-    }
-    std::fclose(f);
-    return kib;
 }
 
 class FirstPaintReporter : public QObject {
@@ -55,14 +44,14 @@ protected:
         if (!widget || !widget->isWindow())
             return false;
         done_ = true;
-        const std::int64_t paintedAt = monotonicNs();
+        const std::int64_t paintedAt = nowNs();
         // Posted now, run once the paint pass that began here has finished.
         QTimer::singleShot(0, widget, [this, paintedAt, widget] {
-            const std::int64_t frameAt = monotonicNs();
+            const std::int64_t frameAt = nowNs();
             const auto buttons = widget->findChildren<QPushButton*>().size();
             const auto widgets = widget->findChildren<QWidget*>().size();
             std::printf("PAINT %lld FRAME %lld HWM %ld BUTTONS %lld WIDGETS %lld WINDOW %s\n",
-                static_cast<long long>(paintedAt), static_cast<long long>(frameAt), ownPeakRssKiB(),
+                static_cast<long long>(paintedAt), static_cast<long long>(frameAt), qm5::test::peakResidentKiB(),
                 static_cast<long long>(buttons), static_cast<long long>(widgets), qPrintable(widget->objectName()));
             std::fflush(stdout);
             if (!stayUp_)

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "benches.hpp"
+#include "rig/proc_stats.hpp"
 #include "support.hpp"
 
 namespace qm5::bench {
@@ -58,44 +59,44 @@ private:
 
 int benchFlood()
 {
-    PanelRig rig;
+    Rig rig;
     const int durationMs = smoke() ? 500 : 5000;
 
     // Counts receive events alongside the panel's own handler.
     long readyReads = 0;
-    auto& port = const_cast<QSerialPort&>(rig.comm().port());
+    auto& port = const_cast<QSerialPort&>(rig.ui.serial().port());
     QObject::connect(&port, &QSerialPort::readyRead, [&readyReads] { ++readyReads; });
 
     Probe probe;
     probe.start();
-    runLoopFor(durationMs);
+    runLoopForExactly(durationMs);
     const Stats silent = summarise(probe.stop());
 
     runLoopFor(100);
-    const long rssBefore = rssKiB();
+    const long rssBefore = test::residentKiB();
     std::atomic<long> rssPeak{rssBefore};
     std::uint64_t taken = 0;
     const std::int64_t floodStart = nowNs();
     const std::int64_t deadline = floodStart + durationMs * 1'000'000LL;
     probe.start();
     std::thread flood([&] {
-        taken = rig.far().flood(deadline, [&] {
-            const long now = rssKiB();
+        taken = rig.far.flood(deadline, [&] {
+            const long now = test::residentKiB();
             if (now > rssPeak.load())
                 rssPeak = now;
         });
     });
     // The loop keeps running a little after the deadline so the probe sees
     // the panel drain what the pty still holds.
-    runLoopFor(durationMs + 50);
+    runLoopForExactly(durationMs + 50);
     flood.join();
     const Stats flooded = summarise(probe.stop());
-    const long rssEnd = rssKiB();
+    const long rssEnd = test::residentKiB();
     rssPeak = std::max(rssPeak.load(), rssEnd);
     const double seconds = toMs(nowNs() - floodStart) / 1000.0;
     runLoopFor(200);
 
-    const bool panelOpen = rig.comm().portOpen();
+    const bool panelOpen = rig.ui.serial().isOpen();
     if (!panelOpen)
         throw SetupError{"the panel lost its port during the flood"};
 

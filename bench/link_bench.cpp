@@ -16,6 +16,7 @@
 
 #include "benches.hpp"
 #include "support.hpp"
+#include "window/control_names.hpp"
 
 namespace qm5::bench {
 
@@ -70,25 +71,19 @@ protected:
 
 int benchClick()
 {
-    PanelRig rig;
-    QWidget& on = rig.control("Command17");
+    Rig rig;
+    QWidget& on = rig.control(controls::powerOn);
 
     // The floor: a bare QSerialPort write of the frame.
-    Pty floorPty;
-    QObject floorNotify;
-    FarEnd floorFar(floorPty.master(), &floorNotify);
-    floorFar.start();
+    FarEnd floorFar;
     QSerialPort port;
-    openBarePort(port, floorPty.slavePath());
+    openBarePort(port, floorFar.path());
 
     // For reference: the same write behind a plain QPushButton, which shows
     // what a click on any Qt button costs before the panel's own code runs.
-    Pty plainPty;
-    QObject plainNotify;
-    FarEnd plainFar(plainPty.master(), &plainNotify);
-    plainFar.start();
+    FarEnd plainFar;
     QSerialPort plainPort;
-    openBarePort(plainPort, plainPty.slavePath());
+    openBarePort(plainPort, plainFar.path());
     QWidget plainWindow;
     QPushButton plainButton(QStringLiteral("ON"), &plainWindow);
     plainButton.setGeometry(8, 40, 41, 20);
@@ -117,7 +112,7 @@ int benchClick()
     for (int i = -warmUp; i < reps; ++i) {
         rig.rest();
         const double p = timeOne(
-            rig.far(), [&] { QTest::mouseClick(&on, Qt::LeftButton); }, "a click on ON");
+            rig.far, [&] { QTest::mouseClick(&on, Qt::LeftButton); }, "a click on ON");
         const double f = timeOne(
             floorFar, [&] { port.write("C00\r", 4); }, "a bare write");
         const double b = timeOne(
@@ -149,28 +144,24 @@ int benchReply()
             return FarEnd::Reply{"00\r", replyDelayUs};
         return std::nullopt;
     };
-    PanelRig rig(answerStatus);
-    QWidget& status = rig.control("Command44");
+    Rig rig(answerStatus);
+    QWidget& status = rig.control(controls::statusQuery);
 
-    // The moment the logic has put the decoded status on Label22, taken
-    // inside the Display call itself: nothing polls, nothing waits a round.
+    // The moment the logic has put the decoded status on the status line,
+    // taken inside the Display call itself: nothing polls, nothing waits a round.
     std::int64_t shownAt = 0;
     QEventLoop* waiting = nullptr;
-    rig.window().setCaptionHook([&](std::string_view control, const std::string& text) {
-        if (control == "Label22" && text == " Power ON" && !shownAt) {
+    rig.onCaption = [&](std::string_view control, const std::string& text) {
+        if (control == controls::statusLine && text == " Power ON" && !shownAt) {
             shownAt = nowNs();
             if (waiting)
                 waiting->quit();
         }
-    });
+    };
 
-    Pty floorPty;
-    QObject floorNotify;
-    FarEnd floorFar(floorPty.master(), &floorNotify);
-    floorFar.setResponder(answerStatus);
-    floorFar.start();
+    FarEnd floorFar(answerStatus);
     QSerialPort port;
-    openBarePort(port, floorPty.slavePath());
+    openBarePort(port, floorFar.path());
     QByteArray received;
     std::int64_t readAt = 0;
     QObject::connect(&port, &QSerialPort::readyRead, [&] {
@@ -207,9 +198,9 @@ int benchReply()
         shownAt = 0;
         QTest::mouseClick(&status, Qt::LeftButton);
         if (!waitFor(shownAt))
-            throw SetupError{"Label22 never read \" Power ON\" after the far end answered 00 CR"};
+            throw SetupError{"the status line never read \" Power ON\" after the far end answered 00 CR"};
         if (i >= 0) {
-            panel.push_back(toUs(shownAt - rig.far().lastReplyNs()));
+            panel.push_back(toUs(shownAt - rig.far.lastReplyNs()));
             panelHandling.push_back(toUs(shownAt - dispatch.last));
         }
 
@@ -225,7 +216,7 @@ int benchReply()
         }
     }
     qApp->removeEventFilter(&dispatch);
-    rig.window().setCaptionHook({});
+    rig.onCaption = {};
     rig.rest();
     const Stats p = summarise(panel);
     const Stats f = summarise(floor);

@@ -1,4 +1,4 @@
-// qm5bench-panel PTY [--idle]: the panel exactly as qm5rsc runs it (RunPanel
+// qm5bench-panel PTY [--idle]: the panel exactly as qm5rsc runs it (runPanel
 // on QtSerialControl and Qt timers), with port 1 mapped to PTY, reporting its
 // first paint.
 
@@ -26,5 +26,5 @@ int main(int argc, char** argv)
             return path;
         return port == 2 ? "/nonexistent/qm5bench-com2" : "";
     });
-    return qm5::RunPanel(app, comm);
+    return qm5::runPanel(app, comm);
 }

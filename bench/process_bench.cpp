@@ -17,7 +17,9 @@
 #include <unistd.h>
 
 #include "benches.hpp"
+#include "rig/proc_stats.hpp"
 #include "support.hpp"
+#include "window/layout_table.hpp"
 
 extern char** environ;
 
@@ -142,20 +144,20 @@ std::string sibling(const char* name)
 
 struct Run {
     Report report;
-    std::unique_ptr<Pty> pty; // kept for an idle child, whose port is open on it
+    std::unique_ptr<test::RawPty> pty; // kept for an idle child, whose port is open on it
     std::unique_ptr<Child> child;
 };
 
 Run startPanel(bool idle)
 {
     Run run;
-    run.pty = std::make_unique<Pty>();
-    std::vector<std::string> args{run.pty->slavePath()};
+    run.pty = openPty();
+    std::vector<std::string> args{run.pty->path()};
     if (idle)
         args.emplace_back("--idle");
     run.child = std::make_unique<Child>(sibling("qm5bench-panel"), args);
     run.report = run.child->awaitReport();
-    if (run.report.window != "Form1")
+    if (run.report.window != mainWindow.name)
         throw SetupError{"the panel's first paint was of \"" + run.report.window + "\", not its window"};
     return run;
 }
@@ -232,10 +234,10 @@ int benchIdle()
     const auto measure = [&](Run run) {
         const int pid = run.child->pid();
         ::usleep(static_cast<useconds_t>(settleMs) * 1000);
-        const long before = contextSwitches(pid);
+        const long before = test::contextSwitches(pid);
         const std::int64_t t0 = nowNs();
         ::usleep(static_cast<useconds_t>(durationMs) * 1000);
-        const long after = contextSwitches(pid);
+        const long after = test::contextSwitches(pid);
         const double seconds = toMs(nowNs() - t0) / 1000.0;
         if (before < 0 || after < 0)
             throw SetupError{"cannot read the context switches of a benchmark window"};

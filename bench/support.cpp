@@ -8,14 +8,9 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
-#include <dirent.h>
 #include <fcntl.h>
-#include <fstream>
 #include <numeric>
 #include <poll.h>
-#include <pty.h>
-#include <termios.h>
 #include <unistd.h>
 
 namespace qm5::bench {
@@ -27,14 +22,17 @@ bool smokeMode = false;
 {
     throw SetupError{what + ": " + std::strerror(errno)};
 }
-} // namespace
 
-std::int64_t nowNs()
+// Port 1 on the pty, port 2 on a device that is not there.
+PortMap portsOnPty(const std::string& path)
 {
-    timespec ts{};
-    ::clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<std::int64_t>(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
+    return [path](int port) -> std::string {
+        if (port == 1)
+            return path;
+        return port == 2 ? "/nonexistent/qm5bench-com2" : "";
+    };
 }
+} // namespace
 
 Stats summarise(std::vector<double> samples)
 {
@@ -61,69 +59,31 @@ void setSmoke(bool on)
     smokeMode = on;
 }
 
-// ---- Pty ----
-
-Pty::Pty()
+std::unique_ptr<test::RawPty> openPty()
 {
-    termios raw{};
-    ::cfmakeraw(&raw);
-    ::cfsetispeed(&raw, B19200);
-    ::cfsetospeed(&raw, B19200);
-    char name[128] = {};
-    if (::openpty(&master_, &slave_, name, &raw, nullptr) != 0)
+    auto pty = std::make_unique<test::RawPty>(true);
+    if (!pty->isOpen())
         failSetup("openpty");
-    slavePath_ = name;
-    // The master's own side raw too: nothing is echoed or translated.
-    termios masterSettings{};
-    ::tcgetattr(master_, &masterSettings);
-    ::cfmakeraw(&masterSettings);
-    ::tcsetattr(master_, TCSANOW, &masterSettings);
-    ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
-    ::fcntl(master_, F_SETFD, FD_CLOEXEC);
-    ::fcntl(slave_, F_SETFD, FD_CLOEXEC);
-}
-
-Pty::~Pty()
-{
-    if (slave_ >= 0)
-        ::close(slave_);
-    if (master_ >= 0)
-        ::close(master_);
+    return pty;
 }
 
 // ---- FarEnd ----
 
-FarEnd::FarEnd(int masterFd, QObject* notify) : fd_(masterFd), notify_(notify)
+FarEnd::FarEnd(Responder responder) : pty_(openPty()), fd_(pty_->master()), responder_(std::move(responder))
 {
     if (::pipe2(wake_, O_CLOEXEC | O_NONBLOCK) != 0)
         failSetup("pipe2");
     frames_.reserve(8192);
+    thread_ = std::thread([this] { run(); });
 }
 
 FarEnd::~FarEnd()
 {
-    stop();
-    ::close(wake_[0]);
-    ::close(wake_[1]);
-}
-
-void FarEnd::start()
-{
-    thread_ = std::thread([this] { run(); });
-}
-
-void FarEnd::stop()
-{
-    if (!thread_.joinable())
-        return;
     const char c = 'x';
     [[maybe_unused]] const auto n = ::write(wake_[1], &c, 1);
     thread_.join();
-}
-
-std::size_t FarEnd::frameCount() const
-{
-    return count_.load();
+    ::close(wake_[0]);
+    ::close(wake_[1]);
 }
 
 std::vector<FarEnd::Frame> FarEnd::frames() const
@@ -179,7 +139,7 @@ void FarEnd::run()
             }
             ++count_;
             QMetaObject::invokeMethod(
-                notify_,
+                &notify_,
                 [this] {
                     if (waiting_ && count_.load() >= waitingFor_)
                         waiting_->quit();
@@ -266,121 +226,40 @@ std::uint64_t FarEnd::flood(std::int64_t deadlineNs, const std::function<void()>
     return taken;
 }
 
-void runLoopFor(int ms)
+void runLoopForExactly(int ms)
 {
-    QEventLoop loop;
-    QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
-    loop.exec();
+    const std::int64_t until = nowNs() + ms * 1'000'000LL;
+    test::runLoopUntil([until] { return nowNs() >= until; }, ms + 1000);
 }
 
-// ---- panel ----
+// ---- the panel ----
 
-void HookedWindow::setCaption(std::string_view control, const std::string& text)
+Rig::Rig(FarEnd::Responder responder)
+    : far(std::move(responder))
+    , ui(portsOnPty(far.path()), [this](std::string_view control, const std::string& text) {
+        if (onCaption)
+            onCaption(control, text);
+    })
 {
-    Form1Window::setCaption(control, text);
-    if (hook_)
-        hook_(control, text);
-}
-
-PanelRig::PanelRig(FarEnd::Responder responder)
-{
-    far_ = std::make_unique<FarEnd>(pty_.master(), &notify_);
-    far_->setResponder(std::move(responder));
-    far_->start();
-    const std::string path = pty_.slavePath();
-    comm_ = std::make_unique<QtSerialControl>([path](int port) -> std::string {
-        if (port == 1)
-            return path;
-        return port == 2 ? "/nonexistent/qm5bench-com2" : "";
-    });
-    window_ = std::make_unique<HookedWindow>(*comm_, timers_);
-    std::string warning;
-    window_->setWarningHandler([&warning](const QString& text) { warning = text.toStdString(); });
-    window_->setEndHandler([] {});
-    window_->form().Form_Load();
-    window_->show();
-    if (!comm_->portOpen())
-        throw SetupError{"the panel could not open " + path + ": " + warning};
-    window_->setWarningHandler(
-        [](const QString& text) { std::fprintf(stderr, "panel warning: %s\n", text.toUtf8().constData()); });
+    if (!ui.serial().isOpen())
+        throw SetupError{"the panel could not open " + far.path() + ": " + (ui.warnings.empty() ? "" : ui.warnings[0])};
+    ui.duringWarning = [this] { std::fprintf(stderr, "panel warning: %s\n", ui.warnings.back().c_str()); };
     runLoopFor(100);
 }
 
-PanelRig::~PanelRig()
+QWidget& Rig::control(std::string_view name)
 {
-    window_.reset();
-    comm_.reset();
-    far_->stop();
-}
-
-QWidget& PanelRig::control(const char* name)
-{
-    QWidget* w = window_->control(name);
+    QWidget* w = ui.control(name);
     if (!w)
-        throw SetupError{std::string("no control ") + name};
+        throw SetupError{"no control " + std::string(name)};
     return *w;
 }
 
-void PanelRig::rest()
+void Rig::rest()
 {
-    form().Timer2_Timer();
-    form().Timer4_Timer();
-    form().timer1().stop();
-}
-
-// ---- /proc ----
-
-namespace {
-
-long statusField(const std::string& path, const char* field)
-{
-    std::ifstream in(path);
-    std::string line;
-    const std::size_t len = std::strlen(field);
-    while (std::getline(in, line)) {
-        if (line.compare(0, len, field) == 0 && line.size() > len && line[len] == ':')
-            return std::strtol(line.c_str() + len + 1, nullptr, 10);
-    }
-    return -1;
-}
-
-std::string procDir(int pid)
-{
-    return pid ? "/proc/" + std::to_string(pid) : std::string("/proc/self");
-}
-
-} // namespace
-
-long rssKiB(int pid)
-{
-    return statusField(procDir(pid) + "/status", "VmRSS");
-}
-
-long peakRssKiB(int pid)
-{
-    return statusField(procDir(pid) + "/status", "VmHWM");
-}
-
-long contextSwitches(int pid)
-{
-    const std::string tasks = procDir(pid) + "/task";
-    DIR* dir = ::opendir(tasks.c_str());
-    if (!dir)
-        return -1;
-    long total = 0;
-    while (dirent* e = ::readdir(dir)) {
-        if (e->d_name[0] == '.')
-            continue;
-        const std::string status = tasks + "/" + e->d_name + "/status";
-        const long v = statusField(status, "voluntary_ctxt_switches");
-        const long nv = statusField(status, "nonvoluntary_ctxt_switches");
-        if (v >= 0)
-            total += v;
-        if (nv >= 0)
-            total += nv;
-    }
-    ::closedir(dir);
-    return total;
+    ui.panel().exchange().replyWindowEnded();
+    ui.panel().exchange().clearDisplay();
+    ui.panel().holds().stop();
 }
 
 // ---- output ----

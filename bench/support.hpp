@@ -1,8 +1,8 @@
 #pragma once
-// What every benchmark shares: one clock, sample statistics, a raw
-// pseudo-terminal whose master side is the far end of the line, a thread that
-// serves that far end, the panel set up as the program runs it, and the rows
-// the benchmarks print for scripts/run-bench.
+// What every benchmark shares: one clock, sample statistics, a thread that
+// serves the far end of a raw pseudo-terminal, the panel on such a line (the
+// shared rigs of tests/rig), and the rows the benchmarks print for
+// scripts/run-bench.
 
 #include <QEventLoop>
 #include <QObject>
@@ -18,14 +18,15 @@
 #include <thread>
 #include <vector>
 
-#include "qt/form1_window.hpp"
-#include "qt/qt_serial_control.hpp"
-#include "qt/qt_timer.hpp"
+#include "first_paint.hpp"
+#include "rig/eventually.hpp"
+#include "rig/panel_rig.hpp"
+#include "rig/raw_pty.hpp"
 
 namespace qm5::bench {
 
-// CLOCK_MONOTONIC in nanoseconds: one clock for every thread and process.
-std::int64_t nowNs();
+using test::runLoopFor;
+
 inline double toMs(std::int64_t ns)
 {
     return static_cast<double>(ns) / 1e6;
@@ -34,6 +35,10 @@ inline double toUs(std::int64_t ns)
 {
     return static_cast<double>(ns) / 1e3;
 }
+
+// Runs the loop until ms have passed on the monotonic clock: a long
+// runLoopFor ends on a coarse timer, which may be 5 % early or late.
+void runLoopForExactly(int ms);
 
 struct Stats {
     std::size_t count = 0;
@@ -49,32 +54,19 @@ Stats summarise(std::vector<double> samples);
 bool smoke();
 void setSmoke(bool on);
 
-// A pseudo-terminal in raw mode. The bench keeps the slave open as well, so
-// the line stays up whatever the panel does with its end.
-class Pty {
-public:
-    Pty();
-    ~Pty();
-    Pty(const Pty&) = delete;
-    Pty& operator=(const Pty&) = delete;
-
-    int master() const { return master_; }
-    const std::string& slavePath() const { return slavePath_; }
-
-private:
-    int master_ = -1;
-    int slave_ = -1;
-    std::string slavePath_;
-};
-
 // Thrown when a benchmark cannot run at all (no pty, port not opened, ...).
 struct SetupError {
     std::string what;
 };
 
-// Serves the master side of a pty on its own thread with plain POSIX calls,
-// so the panel's thread does nothing for the far end. Whole frames (up to
-// CR) are stamped with the time the read that completed them returned.
+// A raw pty whose slave the bench holds open too, so the line stays up
+// whatever the panel does with its end.
+std::unique_ptr<test::RawPty> openPty();
+
+// Serves the master side of a pty of its own on its own thread with plain
+// POSIX calls, so the panel's thread does nothing for the far end. Whole
+// frames (up to CR) are stamped with the time the read that completed them
+// returned.
 class FarEnd {
 public:
     struct Frame {
@@ -87,19 +79,14 @@ public:
     };
     using Responder = std::function<std::optional<Reply>(const std::string& frame)>;
 
-    // Every frame is announced to `notify` on its own thread, where waitFrames
-    // runs its loop.
-    FarEnd(int masterFd, QObject* notify);
+    explicit FarEnd(Responder responder = {});
     ~FarEnd();
     FarEnd(const FarEnd&) = delete;
     FarEnd& operator=(const FarEnd&) = delete;
 
-    // Set before start().
-    void setResponder(Responder responder) { responder_ = std::move(responder); }
-    void start();
-    void stop();
-
-    std::size_t frameCount() const;
+    // The slave's path, for the panel or the floor to open.
+    const std::string& path() const { return pty_->path(); }
+    std::size_t frameCount() const { return count_.load(); }
     std::vector<Frame> frames() const;
     Frame lastFrame() const;
     void clearFrames();
@@ -117,9 +104,10 @@ private:
     void run();
     void writeAll(const std::string& bytes);
 
+    std::unique_ptr<test::RawPty> pty_;
     int fd_;
     int wake_[2] = {-1, -1};
-    QObject* notify_;
+    QObject notify_; // where waitFrames' loop hears of each frame
     Responder responder_;
     std::thread thread_;
     mutable std::mutex mutex_;
@@ -131,54 +119,20 @@ private:
     std::size_t waitingFor_ = 0;
 };
 
-// Runs the current thread's event loop for ms milliseconds: a real idle loop,
-// unlike QTest::qWait, which sleeps between its rounds.
-void runLoopFor(int ms);
-
-// The window with a hook behind Display::setCaption. The logic calls the
-// hook through its Display reference as it would the window's own method;
-// the hook runs after the label holds its new text.
-class HookedWindow : public Form1Window {
-public:
-    using CaptionHook = std::function<void(std::string_view control, const std::string& text)>;
-    using Form1Window::Form1Window;
-    void setCaptionHook(CaptionHook hook) { hook_ = std::move(hook); }
-    void setCaption(std::string_view control, const std::string& text) override;
-
-private:
-    CaptionHook hook_;
-};
-
-// The real window, QtSerialControl and QtTimerFactory, the port mapped to a
-// fresh pty, loaded and shown; the far end is served by its own thread.
-class PanelRig {
-public:
-    explicit PanelRig(FarEnd::Responder responder = {});
-    ~PanelRig();
-
-    HookedWindow& window() { return *window_; }
-    Form1& form() { return window_->form(); }
-    QtSerialControl& comm() { return *comm_; }
-    FarEnd& far() { return *far_; }
-    QWidget& control(const char* name);
+// The real panel (test::PanelRig: PanelWindow, QtClock, QtSerialControl),
+// port 1 on a FarEnd's pty, loaded and shown; onCaption runs after every
+// Display::setCaption, inside the call the logic makes.
+struct Rig {
+    explicit Rig(FarEnd::Responder responder = {});
+    QWidget& control(std::string_view name);
     // Brings the panel back to rest, as a second after the last exchange:
-    // reply window over, receive buffer and display lines cleared, timers stopped.
+    // reply window over, receive buffer and display lines cleared, no hold.
     void rest();
 
-private:
-    Pty pty_;
-    QObject notify_;
-    std::unique_ptr<FarEnd> far_;
-    QtTimerFactory timers_;
-    std::unique_ptr<QtSerialControl> comm_;
-    std::unique_ptr<HookedWindow> window_;
+    FarEnd far;
+    test::PanelRig::CaptionHook onCaption;
+    test::PanelRig ui;
 };
-
-// Resident set (VmRSS) and its peak (VmHWM) of a process, in KiB; -1 if unreadable.
-long rssKiB(int pid = 0);
-long peakRssKiB(int pid = 0);
-// Voluntary plus involuntary context switches of every thread of a process.
-long contextSwitches(int pid);
 
 // Output read by scripts/run-bench: one ROW per table line, NOTE lines for the
 // details. Fields are tab-separated.

@@ -3,15 +3,15 @@
 namespace qm5::sim {
 
 namespace {
-constexpr char kCr = 13;
-constexpr char kLf = 10;
+constexpr char cr = 13;
+constexpr char lf = 10;
 } // namespace
 
 std::vector<std::string> FrameReader::feed(std::string_view bytes)
 {
     std::vector<std::string> frames;
     for (const char c : bytes) {
-        if (c == kCr) {
+        if (c == cr) {
             if (overlong_ || garbage_)
                 ++skipped_;
             else if (!partial_.empty())
@@ -19,14 +19,14 @@ std::vector<std::string> FrameReader::feed(std::string_view bytes)
             reset();
             continue;
         }
-        if (c == kLf)
+        if (c == lf)
             continue;
         const auto code = static_cast<unsigned char>(c);
         if (code < 32 || code > 126)
             garbage_ = true;
         if (overlong_)
             continue;
-        if (partial_.size() == kMaxFrame) {
+        if (partial_.size() == maxFrame) {
             // Drop what we hold and ignore the rest up to the next CR.
             overlong_ = true;
             partial_.clear();

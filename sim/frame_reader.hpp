@@ -12,11 +12,11 @@ namespace qm5::sim {
 class FrameReader {
 public:
     // Longer than any frame the panel builds (prefix and the longest command).
-    static constexpr std::size_t kMaxFrame = 64;
+    static constexpr std::size_t maxFrame = 64;
 
     // Returns the complete frames in bytes, without their CR. A frame with a
     // byte outside printable ASCII, an empty frame and a line longer than
-    // kMaxFrame are skipped. LF is ignored so CR LF line ends work too.
+    // maxFrame are skipped. LF is ignored so CR LF line ends work too.
     std::vector<std::string> feed(std::string_view bytes);
 
     // Forgets a partly received frame.

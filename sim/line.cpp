@@ -7,7 +7,7 @@ namespace qm5::sim {
 
 namespace {
 
-constexpr std::string_view kBroadcast = "FFF";
+constexpr std::string_view broadcast = "FFF";
 
 bool isUpperHex(char c)
 {
@@ -33,7 +33,7 @@ char garble(char c)
 
 std::optional<Fault> parseFault(std::string_view name)
 {
-    for (const auto& [text, fault] : kFaultNames) {
+    for (const auto& [text, fault] : faultNames) {
         if (text == name)
             return fault;
     }
@@ -42,7 +42,7 @@ std::optional<Fault> parseFault(std::string_view name)
 
 Line::Line(const std::vector<int>& addresses, LineOptions options) : options_(options)
 {
-    if (addresses.empty() || addresses.size() > kMaxProjectors)
+    if (addresses.empty() || addresses.size() > maxProjectors)
         throw std::invalid_argument("a line carries one to four projectors");
     for (const int address : addresses) {
         if (projector(address))
@@ -70,7 +70,7 @@ void Line::route(std::string_view frame, std::int64_t nowMs)
 {
     ++framesReceived_;
     recentFrames_.emplace_back(frame);
-    if (recentFrames_.size() > kRecentFrames)
+    if (recentFrames_.size() > recentFramesKept)
         recentFrames_.pop_front();
     if (!hasAddressPrefix(frame)) {
         // With several units on the line an unaddressed frame reaches them
@@ -85,7 +85,7 @@ void Line::route(std::string_view frame, std::int64_t nowMs)
     }
     const std::string_view address = frame.substr(1, 3);
     const std::string_view command = frame.substr(4);
-    if (address == kBroadcast) {
+    if (address == broadcast) {
         for (Projector& p : projectors_)
             p.execute(command, nowMs);
         return;
@@ -125,7 +125,7 @@ void Line::schedule(std::string reply, std::int64_t nowMs)
 
 void Line::enqueue(std::int64_t dueMs, std::string bytes)
 {
-    if (pendingBytes_ + bytes.size() > kMaxPendingBytes)
+    if (pendingBytes_ + bytes.size() > maxPendingBytes)
         return;
     // A reply never overtakes one queued before it.
     if (!pending_.empty())
@@ -152,8 +152,8 @@ void Line::appendFlood(std::string& out, std::int64_t nowMs)
     if (nowMs <= floodUntilMs_)
         return;
     // After a long pause only a burst is sent; the backlog is not made up.
-    const auto owed = static_cast<std::size_t>((nowMs - floodUntilMs_) * kFloodBytesPerMs);
-    const std::size_t count = std::min(owed, kMaxFloodBurst);
+    const auto owed = static_cast<std::size_t>((nowMs - floodUntilMs_) * floodBytesPerMs);
+    const std::size_t count = std::min(owed, maxFloodBurst);
     for (std::size_t i = 0; i < count; ++i) {
         // Any byte value may come: the junk of a line at the wrong speed.
         floodState_ = floodState_ * 1664525u + 1013904223u;
@@ -168,17 +168,10 @@ std::optional<std::int64_t> Line::nextDueMs() const
     if (!pending_.empty())
         next = pending_.front().dueMs;
     if (options_.fault == Fault::Flood) {
-        const std::int64_t floodDue = floodUntilMs_ + kFloodTickMs;
+        const std::int64_t floodDue = floodUntilMs_ + floodTickMs;
         next = next ? std::min(*next, floodDue) : floodDue;
     }
     return next;
-}
-
-void Line::setFault(Fault fault, std::int64_t nowMs)
-{
-    if (fault == Fault::Flood && options_.fault != Fault::Flood)
-        floodUntilMs_ = nowMs;
-    options_.fault = fault;
 }
 
 void Line::dropPending()

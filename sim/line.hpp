@@ -26,7 +26,7 @@ enum class Fault : std::uint8_t {
     Flood,   // the line carries an endless stream of junk bytes
 };
 
-inline constexpr std::array<std::pair<std::string_view, Fault>, 6> kFaultNames = {{
+inline constexpr std::array<std::pair<std::string_view, Fault>, 6> faultNames = {{
     {"none", Fault::None},
     {"silent", Fault::Silent},
     {"slow", Fault::Slow},
@@ -48,13 +48,13 @@ struct LineOptions {
 
 class Line {
 public:
-    static constexpr std::size_t kMaxProjectors = 4;
+    static constexpr std::size_t maxProjectors = 4;
     // Undelivered bytes are capped; replies beyond this are lost.
-    static constexpr std::size_t kMaxPendingBytes = 64 * 1024;
+    static constexpr std::size_t maxPendingBytes = 64 * 1024;
     // The flood runs at about the speed of a 19200 baud line.
-    static constexpr std::int64_t kFloodBytesPerMs = 2;
-    static constexpr std::int64_t kFloodTickMs = 10;
-    static constexpr std::size_t kMaxFloodBurst = 4096;
+    static constexpr std::int64_t floodBytesPerMs = 2;
+    static constexpr std::int64_t floodTickMs = 10;
+    static constexpr std::size_t maxFloodBurst = 4096;
 
     // addresses: 1 to 4, distinct, at least one. Throws std::invalid_argument.
     explicit Line(const std::vector<int>& addresses, LineOptions options = {});
@@ -66,16 +66,12 @@ public:
     // When takeDue next has something to give, if ever.
     std::optional<std::int64_t> nextDueMs() const;
 
-    void setFault(Fault fault, std::int64_t nowMs);
-    Fault fault() const { return options_.fault; }
-
     // Drops a partly received frame, e.g. when the far end went away.
     void resetInput() { reader_.reset(); }
     // Forgets every reply not yet handed out.
     void dropPending();
 
     Projector* projector(int address);
-    std::size_t projectorCount() const { return projectors_.size(); }
     const FrameReader& reader() const { return reader_; }
     std::size_t pendingBytes() const { return pendingBytes_; }
 
@@ -83,7 +79,7 @@ public:
     // (prefix included, CR removed), for tests and tools that watch traffic.
     std::size_t framesReceived() const { return framesReceived_; }
     const std::deque<std::string>& recentFrames() const { return recentFrames_; }
-    static constexpr std::size_t kRecentFrames = 256;
+    static constexpr std::size_t recentFramesKept = 256;
 
 private:
     struct Pending {

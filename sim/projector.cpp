@@ -10,16 +10,16 @@ namespace qm5::sim {
 
 namespace {
 
-constexpr std::int64_t kMsPerHour = 3'600'000;
+constexpr std::int64_t msPerHour = 3'600'000;
 
 // Lamps each lamp mode uses; bit 0 is lamp No1.
-constexpr std::array<unsigned, 3> kModeLamps = {0xF, 0x9, 0x6};
+constexpr std::array<unsigned, 3> modeLamps = {0xF, 0x9, 0x6};
 
 // Hours already on the lamps of a fresh unit. They differ between addresses so
 // a reply shows which projector gave it.
-constexpr std::array<int, Projector::kLampCount> kStartHours = {120, 340, 560, 780};
+constexpr std::array<int, Projector::lampCount> startHours = {120, 340, 560, 780};
 
-constexpr char kHexDigits[] = "0123456789ABCDEF";
+constexpr char hexDigits[] = "0123456789ABCDEF";
 
 // Temperatures in tenths of a degree.
 struct Temperatures {
@@ -33,32 +33,32 @@ Projector::Projector(int address, ProjectorTiming timing) : address_(address), t
 {
     if (address < 1 || address > 4)
         throw std::invalid_argument("projector address must be 1 to 4");
-    for (int lamp = 0; lamp < kLampCount; ++lamp)
-        lampMs_[lamp] = (kStartHours[lamp] + 1000 * (address - 1)) * kMsPerHour;
+    for (int lamp = 0; lamp < lampCount; ++lamp)
+        lampMs_[lamp] = (startHours[lamp] + 1000 * (address - 1)) * msPerHour;
     inputSource_ = {0, 1, 2, 3};
 }
 
 unsigned Projector::lampsLit() const
 {
     const bool lit = power_ == PowerState::CountDown || power_ == PowerState::On;
-    return lit ? kModeLamps[lampMode_] : 0;
+    return lit ? modeLamps[lampMode_] : 0;
 }
 
 std::string_view Projector::inputSource(int input) const
 {
-    return kSourceWords[inputSource_.at(input - 1)];
+    return sourceWords[inputSource_.at(input - 1)];
 }
 
 int Projector::lampHours(int lamp) const
 {
-    const auto hours = lampMs_.at(lamp - 1) / kMsPerHour;
-    return static_cast<int>(std::min<std::int64_t>(hours, kMaxLampHours));
+    const auto hours = lampMs_.at(lamp - 1) / msPerHour;
+    return static_cast<int>(std::min<std::int64_t>(hours, maxLampHours));
 }
 
 void Projector::accrueLampTime(std::int64_t untilMs)
 {
     const unsigned lit = lampsLit();
-    for (int lamp = 0; lamp < kLampCount; ++lamp) {
+    for (int lamp = 0; lamp < lampCount; ++lamp) {
         if (lit & (1u << lamp))
             lampMs_[lamp] += untilMs - clockMs_;
     }
@@ -94,7 +94,7 @@ std::string Projector::execute(std::string_view text, std::int64_t nowMs)
     nowMs = clockMs_;
     const auto command = lookupCommand(text);
     if (!command)
-        return std::string(1, kNak);
+        return std::string(1, nak);
 
     switch (command->action) {
     case Action::PowerOn:
@@ -132,12 +132,16 @@ std::string Projector::execute(std::string_view text, std::int64_t nowMs)
     case Action::FanSpeed:
         fanMax_ = command->arg != 0;
         break;
-    case Action::Acknowledge:
+    case Action::Set:
+        settings_[static_cast<std::size_t>(command->arg)] = command->step;
+        break;
+    case Action::Step:
+        settings_[static_cast<std::size_t>(command->arg)] += command->step;
         break;
     case Action::Query:
-        return answer(command->arg) + kCr;
+        return answer(command->arg) + cr;
     }
-    return std::string(1, kAck);
+    return std::string(1, ack);
 }
 
 std::string Projector::lampHoursText() const
@@ -171,21 +175,43 @@ std::string Projector::temperaturesText() const
     return buffer;
 }
 
+std::string Projector::powerStatus() const
+{
+    const bool lit = power_ == PowerState::On || power_ == PowerState::CountDown;
+    switch (condition_) {
+    case Condition::None:
+        break;
+    case Condition::PowerFail:
+        return "10";
+    case Condition::TemperatureWarning:
+        return lit ? "08" : power_ == PowerState::Cooling ? "28" : "88";
+    case Condition::NoKeyInput:
+        return "02";
+    case Condition::LampsOffByPowerManagement:
+        return "04";
+    case Condition::LampsOffWithTemperatureWarning:
+        return "24";
+    case Condition::AllLampsFailed:
+        return power_ == PowerState::Cooling ? "21" : "81";
+    }
+    switch (power_) {
+    case PowerState::Standby:
+        return "80";
+    case PowerState::CountDown:
+        return "40";
+    case PowerState::On:
+        return "00";
+    case PowerState::Cooling:
+        break;
+    }
+    return "20";
+}
+
 std::string Projector::answer(int query) const
 {
     switch (static_cast<Query>(query)) {
     case Query::PowerStatus:
-        switch (power_) {
-        case PowerState::Standby:
-            return "80";
-        case PowerState::CountDown:
-            return "40";
-        case PowerState::On:
-            return "00";
-        case PowerState::Cooling:
-            return "20";
-        }
-        break;
+        return powerStatus();
     case Query::InputMode:
         return std::string(1, static_cast<char>('0' + input_));
     case Query::LampHours:
@@ -195,15 +221,15 @@ std::string Projector::answer(int query) const
     case Query::Temperatures:
         return temperaturesText();
     case Query::LampStatus:
-        return {kHexDigits[lampMode_], kHexDigits[lampsLit()]};
+        return {hexDigits[lampMode_], hexDigits[lampsLit()]};
     case Query::PcType:
         return "QM5";
     case Query::MuteStatus:
         if (power_ != PowerState::On)
             return "FF";
-        return {'0', kHexDigits[(videoMute_ ? 1 : 0) | (audioMute_ ? 2 : 0)]};
+        return {'0', hexDigits[(videoMute_ ? 1 : 0) | (audioMute_ ? 2 : 0)]};
     case Query::Pressure:
-        return std::to_string(kPressureReading);
+        return std::to_string(pressureReading);
     case Query::PowerFailInfo:
         return "0000";
     }

@@ -7,7 +7,21 @@
 #include <string>
 #include <string_view>
 
+#include "command_table.hpp"
+
 namespace qm5::sim {
+
+// A fault or warning the projector reports in its power status, whatever
+// commands it is given. Set by tests and by the virtual projector's options.
+enum class Condition : std::uint8_t {
+    None,
+    PowerFail,
+    TemperatureWarning, // "08" while lit, "28" cooling, "88" recovered in standby
+    NoKeyInput,
+    LampsOffByPowerManagement,
+    LampsOffWithTemperatureWarning,
+    AllLampsFailed, // "21" cooling, "81" in standby
+};
 
 enum class PowerState : std::uint8_t {
     Standby,
@@ -23,12 +37,12 @@ struct ProjectorTiming {
 
 class Projector {
 public:
-    static constexpr char kAck = 6;
-    static constexpr char kNak = 21;
-    static constexpr char kCr = 13;
-    static constexpr int kLampCount = 4;
-    static constexpr int kMaxLampHours = 9999;   // four digits per lamp in the reply
-    static constexpr int kPressureReading = 853; // raw sensor value, about 1013 hPa
+    static constexpr char ack = 6;
+    static constexpr char nak = 21;
+    static constexpr char cr = 13;
+    static constexpr int lampCount = 4;
+    static constexpr int maxLampHours = 9999;   // four digits per lamp in the reply
+    static constexpr int pressureReading = 853; // raw sensor value, about 1013 hPa
 
     // address: 1 to 4, the number behind the "A00n" prefix.
     explicit Projector(int address, ProjectorTiming timing = {});
@@ -49,12 +63,18 @@ public:
     // Bit 0 is lamp No1 ... bit 3 lamp No4.
     unsigned lampsLit() const;
     int input() const { return input_; }
+    // The source word input 1..4 takes, e.g. "S-VIDEO".
     std::string_view inputSource(int input) const;
-    int lampHours(int lamp) const;
+    bool noShow() const { return videoMute_; }
+    bool fanMax() const { return fanMax_; }
+    int setting(Setting s) const { return settings_[static_cast<std::size_t>(s)]; }
+    void setCondition(Condition c) { condition_ = c; }
 
 private:
     std::string answer(int query) const;
+    int lampHours(int lamp) const;
     std::string lampHoursText() const;
+    std::string powerStatus() const;
     std::string temperaturesText() const;
     void accrueLampTime(std::int64_t untilMs);
     void startTransition(PowerState through, std::int64_t lengthMs, std::int64_t nowMs);
@@ -70,7 +90,9 @@ private:
     bool videoMute_ = false;
     bool audioMute_ = false;
     bool fanMax_ = false;
-    std::array<std::int64_t, kLampCount> lampMs_{};
+    std::array<int, settingCount> settings_{};
+    Condition condition_ = Condition::None;
+    std::array<std::int64_t, lampCount> lampMs_{};
 };
 
 } // namespace qm5::sim

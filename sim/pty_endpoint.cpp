@@ -34,7 +34,7 @@ PtyEndpoint::PtyEndpoint(Line& line) : line_(line)
     dueTimer_.setSingleShot(true);
     dueTimer_.setTimerType(Qt::PreciseTimer);
     QObject::connect(&dueTimer_, &QTimer::timeout, &dueTimer_, [this] { pump(); });
-    peerTimer_.setInterval(kPeerPollMs);
+    peerTimer_.setInterval(peerPollMs);
     QObject::connect(&peerTimer_, &QTimer::timeout, &peerTimer_, [this] { checkPeer(); });
 }
 
@@ -171,7 +171,7 @@ void PtyEndpoint::pump()
     if (peerPresent_ && hungUp())
         peerLeft();
     if (peerPresent_ && !due.empty()) {
-        const std::size_t room = kMaxBacklog - std::min(kMaxBacklog, backlog_.size());
+        const std::size_t room = maxBacklog - std::min(maxBacklog, backlog_.size());
         due.resize(std::min(due.size(), room));
         backlog_ += due;
     }
@@ -179,7 +179,7 @@ void PtyEndpoint::pump()
 
     std::optional<std::int64_t> next = line_.nextDueMs();
     if (!backlog_.empty())
-        next = std::min(next.value_or(now + kWriteRetryMs), now + kWriteRetryMs);
+        next = std::min(next.value_or(now + writeRetryMs), now + writeRetryMs);
     if (next)
         dueTimer_.start(static_cast<int>(std::clamp<std::int64_t>(*next - now, 0, 60'000)));
     else

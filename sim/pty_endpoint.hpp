@@ -23,10 +23,10 @@ class Line;
 
 class PtyEndpoint {
 public:
-    static constexpr int kPeerPollMs = 25;
-    static constexpr int kWriteRetryMs = 10;
+    static constexpr int peerPollMs = 25;
+    static constexpr int writeRetryMs = 10;
     // Bytes the master would not take yet; beyond this they are dropped.
-    static constexpr std::size_t kMaxBacklog = 64 * 1024;
+    static constexpr std::size_t maxBacklog = 64 * 1024;
 
     // line must outlive the endpoint.
     explicit PtyEndpoint(Line& line);

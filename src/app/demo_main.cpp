@@ -13,8 +13,8 @@
 
 int main(int argc, char** argv)
 {
-    if (!qm5::DisplayAvailable(argc, argv)) {
-        qm5::ExplainMissingDisplay("qm5rsc-demo", "scripts/run-demo");
+    if (!qm5::displayAvailable(argc, argv)) {
+        qm5::explainMissingDisplay("qm5rsc-demo", "scripts/run-demo");
         return 1;
     }
     QApplication app(argc, argv);
@@ -30,12 +30,12 @@ int main(int argc, char** argv)
     std::printf("qm5rsc-demo: virtual projector (address 001) on %s as COM1\n", port1.c_str());
     std::fflush(stdout);
 
-    qm5::QtSerialControl comm([port1](int port) -> std::string {
+    qm5::QtSerialControl serial([port1](int port) -> std::string {
         if (port == 1)
             return port1;
         if (port == 2)
             return "/dev/qm5rsc-demo-com2";
         return {};
     });
-    return qm5::RunPanel(app, comm);
+    return qm5::runPanel(app, serial);
 }

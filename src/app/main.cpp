@@ -7,11 +7,11 @@
 
 int main(int argc, char** argv)
 {
-    if (!qm5::DisplayAvailable(argc, argv)) {
-        qm5::ExplainMissingDisplay("qm5rsc", "build/bin/qm5rsc");
+    if (!qm5::displayAvailable(argc, argv)) {
+        qm5::explainMissingDisplay("qm5rsc", "build/bin/qm5rsc");
         return 1;
     }
     QApplication app(argc, argv);
-    qm5::QtSerialControl comm;
-    return qm5::RunPanel(app, comm);
+    qm5::QtSerialControl serial;
+    return qm5::runPanel(app, serial);
 }

@@ -11,30 +11,32 @@
 #include <cstdio>
 
 #include "core/serial_control.hpp"
-#include "qt/form1_window.hpp"
+#include "qt/panel_window.hpp"
 #include "qt/qt_timer.hpp"
+#include "window/control_names.hpp"
 
 namespace {
 
 // A line that is always there and never answers: enough to draw the panel.
 class SilentLine : public qm5::SerialControl {
 public:
-    qm5::SerialError setCommPort(int port) override
+    qm5::SerialError setPortNumber(int port) override
     {
         port_ = port;
         return {};
     }
-    int commPort() const override { return port_; }
-    qm5::SerialError setSettings(const std::string&) override { return {}; }
-    bool portOpen() const override { return open_; }
-    qm5::SerialError setPortOpen(bool open) override
+    int portNumber() const override { return port_; }
+    qm5::SerialError setLineSettings(const std::string&) override { return {}; }
+    bool isOpen() const override { return open_; }
+    qm5::SerialError open() override
     {
-        open_ = open;
+        open_ = true;
         return {};
     }
-    qm5::SerialError output(const std::string&) override { return {}; }
-    std::string input() override { return {}; }
-    int commEvent() const override { return 0; }
+    void close() override { open_ = false; }
+    qm5::SerialError write(const std::string&) override { return {}; }
+    std::string readAll() override { return {}; }
+    int lastEvent() const override { return 0; }
     std::size_t unsentBytes() const override { return 0; }
 
 private:
@@ -54,13 +56,13 @@ int main(int argc, char** argv)
     }
 
     SilentLine line;
-    qm5::QtTimerFactory timers;
-    qm5::Form1Window window(line, timers);
-    window.form().Form_Load();
+    qm5::QtClock clock;
+    qm5::PanelWindow window(line, clock);
+    window.panel().load();
     window.show();
     app.processEvents();
     QTest::keyClick(&window, Qt::Key_K, Qt::ControlModifier);
-    QTest::mouseDClick(window.control("Image1"), Qt::LeftButton);
+    QTest::mouseDClick(window.control(qm5::controls::logo), Qt::LeftButton);
     app.processEvents();
 
     if (!window.grab().save(args.at(1), "PNG")) {

@@ -1,6 +1,7 @@
 #pragma once
-// What the window logic needs of the window toolkit. Controls are addressed by
-// their names ("Label11", "Frame8", "Command34", "Text1"). Geometry is in twips.
+// What the panel's logic needs of the window toolkit. Controls are addressed
+// by the names of the layout table, through the constants of
+// window/control_names.hpp. Geometry is in twips.
 
 #include <string>
 #include <string_view>
@@ -16,14 +17,13 @@ public:
     virtual void setVisible(std::string_view control, bool visible) = 0;
     virtual bool isVisible(std::string_view control) const = 0;
 
-    // Text of a text box (Text1). The text is one byte per character (Latin-1);
-    // the toolkit side turns what it cannot represent into '?'.
+    // Text of a text box. The text is one byte per character (Latin-1); the
+    // toolkit side turns what it cannot represent into '?'.
     virtual std::string text(std::string_view control) const = 0;
     virtual void setText(std::string_view control, const std::string& text) = 0;
 
-    // Marks an option button selected without raising its click; the caller
-    // runs the click handling itself.
-    virtual void selectOption(std::string_view control) = 0;
+    // Marks an option button checked without running its handler.
+    virtual void checkOption(std::string_view control) = 0;
 
     // Outer window geometry and the screen, in twips.
     virtual int windowWidth() const = 0;

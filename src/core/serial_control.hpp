@@ -1,7 +1,5 @@
 #pragma once
-// The one serial control the window talks through. Its operations mirror the
-// properties of a classic comm control: port number, settings, open state,
-// output, input, event code and a receive event. Every operation that can fail
+// The one serial port the panel talks through. Every operation that can fail
 // returns the error text, or nothing on success.
 
 #include <cstddef>
@@ -13,40 +11,43 @@ namespace qm5 {
 
 using SerialError = std::optional<std::string>;
 
-// CommEvent codes.
-inline constexpr int comEvReceive = 2;
+// Event code of received characters; every other code (a line-state change,
+// an error) is ignored by the panel.
+inline constexpr int receivedEvent = 2;
 
 class SerialControl {
 public:
     virtual ~SerialControl() = default;
 
-    // Selects the port for the next open (1 or 2); only while closed.
-    virtual SerialError setCommPort(int port) = 0;
-    virtual int commPort() const = 0;
+    // Selects the port (1 or 2) for the next open; only while closed.
+    virtual SerialError setPortNumber(int port) = 0;
+    virtual int portNumber() const = 0;
     // "19200,N,8,1" style; takes effect at once, open or closed.
-    virtual SerialError setSettings(const std::string& settings) = 0;
-    virtual bool portOpen() const = 0;
-    virtual SerialError setPortOpen(bool open) = 0;
+    virtual SerialError setLineSettings(const std::string& settings) = 0;
+    virtual bool isOpen() const = 0;
+    // Opens the numbered port with the current settings.
+    virtual SerialError open() = 0;
+    virtual void close() = 0;
     // Queues the whole text, one byte per character, and returns at once.
-    virtual SerialError output(const std::string& text) = 0;
+    virtual SerialError write(const std::string& text) = 0;
     // All characters received and not read yet; removes them.
-    virtual std::string input() = 0;
-    virtual int commEvent() const = 0;
-    // Bytes handed to output() that the serial layer has not written yet.
+    virtual std::string readAll() = 0;
+    virtual int lastEvent() const = 0;
+    // Bytes handed to write() that have not gone out yet.
     virtual std::size_t unsentBytes() const = 0;
 
-    // Raised on the window's thread whenever received characters wait.
-    void setOnComm(std::function<void()> handler) { onComm_ = std::move(handler); }
+    // Raised on the panel's thread whenever received characters wait.
+    void setEventHandler(std::function<void()> handler) { onEvent_ = std::move(handler); }
 
 protected:
-    void raiseOnComm()
+    void raiseEvent()
     {
-        if (onComm_)
-            onComm_();
+        if (onEvent_)
+            onEvent_();
     }
 
 private:
-    std::function<void()> onComm_;
+    std::function<void()> onEvent_;
 };
 
 } // namespace qm5

@@ -1,6 +1,6 @@
 #pragma once
-// Millisecond timer as the window logic sees it. QTimer sits behind it in the
-// program, a manual clock in the tests.
+// Millisecond timers and the time they run on, as the panel's logic sees
+// them. QTimer sits behind them in the program, a manual clock in the tests.
 
 #include <cstdint>
 #include <functional>
@@ -33,13 +33,21 @@ private:
     std::function<void()> tick_;
 };
 
-// Where the window gets its timers from.
-class TimerFactory {
+class Clock {
 public:
-    virtual ~TimerFactory() = default;
+    virtual ~Clock() = default;
     virtual std::unique_ptr<Timer> createTimer() = 0;
-    // Microseconds on the same clock as the timers; only differences count.
+    // Microseconds on the same time as the timers; only differences count.
     virtual std::int64_t nowUs() const = 0;
+
+    // A stopped timer with this interval that calls onTick.
+    std::unique_ptr<Timer> timer(int intervalMs, std::function<void()> onTick)
+    {
+        auto t = createTimer();
+        t->setInterval(intervalMs);
+        t->setTickHandler(std::move(onTick));
+        return t;
+    }
 };
 
 } // namespace qm5

@@ -8,6 +8,7 @@
 #include "decode/power_table.hpp"
 #include "decode/pressure.hpp"
 #include "decode/transcript_cuts.hpp"
+#include "link/frame.hpp"
 
 namespace qm5 {
 
@@ -15,9 +16,9 @@ namespace {
 
 using Decoder = std::optional<std::string> (*)(std::string_view transcript);
 
-template <const DecodeTable& table> std::optional<std::string> DecodeByTable(std::string_view transcript)
+template <const DecodeTable& table> std::optional<std::string> decodeByTable(std::string_view transcript)
 {
-    if (const auto text = LookupReplyKey(table, transcript)) {
+    if (const auto text = lookupReplyKey(table, transcript)) {
         return std::string(*text);
     }
     return std::nullopt;
@@ -29,37 +30,39 @@ struct QueryDecoder {
 };
 
 // Queries that have a decoder, in the order they are tried.
-constexpr std::array<QueryDecoder, 9> kQueryDecoders{{
-    {"CR0", &DecodeByTable<kPowerStatusTable>},
-    {"CR1", &DecodeByTable<kInputModeTable>},
-    {"CR4", &DecodeByTable<kOrientationTable>},
-    {"CR3", [](std::string_view t) -> std::optional<std::string> { return LampHoursText(t); }},
-    {"CR6", [](std::string_view t) -> std::optional<std::string> { return TemperatureText(t); }},
-    {"CRA", &DecodeByTable<kMuteSignalTable>},
+constexpr std::array<QueryDecoder, 9> queryDecoders{{
+    {"CR0", &decodeByTable<powerStatusTable>},
+    {"CR1", &decodeByTable<inputModeTable>},
+    {"CR4", &decodeByTable<orientationTable>},
+    {"CR3", [](std::string_view t) -> std::optional<std::string> { return lampHoursText(t); }},
+    {"CR6", [](std::string_view t) -> std::optional<std::string> { return temperatureText(t); }},
+    {"CRA", &decodeByTable<muteSignalTable>},
     {"CR9", [](std::string_view t) -> std::optional<std::string> { return std::string(t); }},
-    {"CR PRESSURE", &PressureText},
-    {"CR7", &DecodeByTable<kLampStatusTable>},
+    {"CR PRESSURE", &pressureText},
+    {"CR7", &decodeByTable<lampStatusTable>},
 }};
-
-// lastCommand == targetPrefix & code & CR, without building the frame.
-bool IsFrameOf(std::string_view lastCommand, std::string_view targetPrefix, std::string_view code)
-{
-    return lastCommand.size() == targetPrefix.size() + code.size() + 1 && lastCommand.starts_with(targetPrefix)
-        && lastCommand.substr(targetPrefix.size(), code.size()) == code && lastCommand.back() == '\r';
-}
 
 } // namespace
 
-std::optional<std::string> DecodeReply(
-    std::string_view transcript, std::string_view lastCommand, std::string_view targetPrefix)
+std::optional<std::string> decodeReply(
+    std::string_view transcript, std::string_view lastFrame, std::string_view addressPrefix)
 {
     // The frames differ from one another, so at most one query can match.
-    for (const QueryDecoder& query : kQueryDecoders) {
-        if (IsFrameOf(lastCommand, targetPrefix, query.code)) {
+    for (const QueryDecoder& query : queryDecoders) {
+        if (isFrameOf(lastFrame, addressPrefix, query.code)) {
             return query.decode(transcript);
         }
     }
     return std::nullopt;
+}
+
+bool hasDecoder(std::string_view command)
+{
+    for (const QueryDecoder& query : queryDecoders) {
+        if (query.code == command)
+            return true;
+    }
+    return false;
 }
 
 } // namespace qm5

@@ -23,7 +23,7 @@ struct DecodeTable {
 // Text of the row whose key is the start of the transcript, if any. A
 // transcript shorter than the key length cannot match, so a reply that is
 // still arriving leaves the status line alone until its key is complete.
-constexpr std::optional<std::string_view> LookupReplyKey(const DecodeTable& table, std::string_view transcript)
+constexpr std::optional<std::string_view> lookupReplyKey(const DecodeTable& table, std::string_view transcript)
 {
     const std::string_view key = transcript.substr(0, table.keyLength);
     for (const DecodeRow& row : table.rows) {

@@ -6,7 +6,7 @@ namespace qm5 {
 
 // Reply to "CR7": first character the lamp mode (0, 1, 2), second a hex mask
 // of the lamps lit (1 = No1, 2 = No2, 4 = No3, 8 = No4). Upper-case hex only.
-inline constexpr std::array<DecodeRow, 48> kLampStatusRows{{
+inline constexpr std::array<DecodeRow, 48> lampStatusRows{{
     {" 0 0", " All OFF : 4 Lamp mode"},
     {" 0 1", " No1 ON  : 4 Lamp mode"},
     {" 0 2", " No2 ON  : 4 Lamp mode"},
@@ -57,6 +57,6 @@ inline constexpr std::array<DecodeRow, 48> kLampStatusRows{{
     {" 2 F", " All ON  : 2 Lamp mode(2,3)"},
 }};
 
-inline constexpr DecodeTable kLampStatusTable{4, kLampStatusRows};
+inline constexpr DecodeTable lampStatusTable{4, lampStatusRows};
 
 } // namespace qm5

@@ -5,7 +5,7 @@
 namespace qm5 {
 
 // Reply to "CR0": the first two reply characters give the power state.
-inline constexpr std::array<DecodeRow, 13> kPowerStatusRows{{
+inline constexpr std::array<DecodeRow, 13> powerStatusRows{{
     {" 0 0", " Power ON"},
     {" 8 0", " Stand by"},
     {" 4 0", " Count down"},
@@ -21,6 +21,6 @@ inline constexpr std::array<DecodeRow, 13> kPowerStatusRows{{
     {" 8 1", " Cooling down & sutandby (All Lamp FAIL)"},
 }};
 
-inline constexpr DecodeTable kPowerStatusTable{4, kPowerStatusRows};
+inline constexpr DecodeTable powerStatusTable{4, powerStatusRows};
 
 } // namespace qm5

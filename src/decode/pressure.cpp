@@ -10,19 +10,19 @@ namespace {
 // Walks the transcript as if every blank had been removed from it.
 class SpacelessCursor {
 public:
-    explicit SpacelessCursor(std::string_view text) : text_(text) { SkipBlanks(); }
+    explicit SpacelessCursor(std::string_view text) : text_(text) { skipBlanks(); }
 
-    bool AtEnd() const { return pos_ >= text_.size(); }
-    char Peek() const { return AtEnd() ? '\0' : text_[pos_]; }
-    bool PeekDigit() const { return Peek() >= '0' && Peek() <= '9'; }
-    void Advance()
+    bool atEnd() const { return pos_ >= text_.size(); }
+    char peek() const { return atEnd() ? '\0' : text_[pos_]; }
+    bool peekDigit() const { return peek() >= '0' && peek() <= '9'; }
+    void advance()
     {
         ++pos_;
-        SkipBlanks();
+        skipBlanks();
     }
 
 private:
-    void SkipBlanks()
+    void skipBlanks()
     {
         while (pos_ < text_.size() && text_[pos_] == ' ') {
             ++pos_;
@@ -34,18 +34,18 @@ private:
 };
 
 // 18 significant digits always fit an int64 with room to round up.
-constexpr int kMaxIntegerDigits = 18;
+constexpr int maxIntegerDigits = 18;
 
 } // namespace
 
-std::optional<std::int64_t> ReadPressureReading(std::string_view transcript)
+std::optional<std::int64_t> readPressureReading(std::string_view transcript)
 {
     SpacelessCursor cur(transcript);
 
     bool negative = false;
-    if (cur.Peek() == '+' || cur.Peek() == '-') {
-        negative = cur.Peek() == '-';
-        cur.Advance();
+    if (cur.peek() == '+' || cur.peek() == '-') {
+        negative = cur.peek() == '-';
+        cur.advance();
     }
 
     // Integer part, leading zeros dropped so "0512" and a long run of zeros
@@ -53,12 +53,12 @@ std::optional<std::int64_t> ReadPressureReading(std::string_view transcript)
     std::int64_t magnitude = 0;
     int significant = 0;
     bool tooLong = false;
-    for (; cur.PeekDigit(); cur.Advance()) {
-        const int digit = cur.Peek() - '0';
+    for (; cur.peekDigit(); cur.advance()) {
+        const int digit = cur.peek() - '0';
         if (significant == 0 && digit == 0) {
             continue;
         }
-        if (++significant > kMaxIntegerDigits) {
+        if (++significant > maxIntegerDigits) {
             tooLong = true; // keep consuming so the whole number is read
             continue;
         }
@@ -72,12 +72,12 @@ std::optional<std::int64_t> ReadPressureReading(std::string_view transcript)
     // non-zero follows matter, so "12.5" is an exact half however it is
     // written and no double of a long string is ever formed.
     bool roundUp = false;
-    if (cur.Peek() == '.') {
-        cur.Advance();
+    if (cur.peek() == '.') {
+        cur.advance();
         int first = -1;
         bool restNonZero = false;
-        for (; cur.PeekDigit(); cur.Advance()) {
-            const int digit = cur.Peek() - '0';
+        for (; cur.peekDigit(); cur.advance()) {
+            const int digit = cur.peek() - '0';
             if (first < 0) {
                 first = digit;
             } else if (digit != 0) {
@@ -96,7 +96,7 @@ std::optional<std::int64_t> ReadPressureReading(std::string_view transcript)
     return negative ? -magnitude : magnitude;
 }
 
-double RoundHalfEven(double x)
+double roundHalfEven(double x)
 {
     const double below = std::floor(x);
     const double diff = x - below;
@@ -109,10 +109,10 @@ double RoundHalfEven(double x)
     return std::fmod(below, 2.0) == 0.0 ? below : below + 1.0;
 }
 
-std::optional<std::int32_t> PressureFromReading(std::int64_t reading)
+std::optional<std::int32_t> pressureFromReading(std::int64_t reading)
 {
-    constexpr std::int64_t kLimit = std::numeric_limits<std::int64_t>::max() / 5;
-    if (reading > kLimit || reading < -kLimit) {
+    constexpr std::int64_t limit = std::numeric_limits<std::int64_t>::max() / 5;
+    if (reading > limit || reading < -limit) {
         return std::nullopt;
     }
     const std::int64_t m = reading * 5;
@@ -120,20 +120,20 @@ std::optional<std::int32_t> PressureFromReading(std::int64_t reading)
     x -= 0.204;
     x /= 0.00459;
     x += 150.0;
-    const double p = RoundHalfEven(x);
+    const double p = roundHalfEven(x);
     if (!(p >= std::numeric_limits<std::int32_t>::min() && p <= std::numeric_limits<std::int32_t>::max())) {
         return std::nullopt;
     }
     return static_cast<std::int32_t>(p);
 }
 
-std::optional<std::string> PressureText(std::string_view transcript)
+std::optional<std::string> pressureText(std::string_view transcript)
 {
-    const auto reading = ReadPressureReading(transcript);
+    const auto reading = readPressureReading(transcript);
     if (!reading) {
         return std::nullopt;
     }
-    const auto hpa = PressureFromReading(*reading);
+    const auto hpa = pressureFromReading(*reading);
     if (!hpa) {
         return std::nullopt;
     }

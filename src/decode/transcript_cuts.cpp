@@ -8,7 +8,7 @@ namespace {
 
 // Up to count characters from the 0-based position start; nothing when the
 // transcript ends before start.
-std::string_view Cut(std::string_view text, std::size_t start, std::size_t count)
+std::string_view cut(std::string_view text, std::size_t start, std::size_t count)
 {
     if (start >= text.size()) {
         return {};
@@ -18,19 +18,19 @@ std::string_view Cut(std::string_view text, std::size_t start, std::size_t count
 
 } // namespace
 
-std::string LampHoursText(std::string_view transcript)
+std::string lampHoursText(std::string_view transcript)
 {
-    std::string out(Cut(transcript, 0, 38));
+    std::string out(cut(transcript, 0, 38));
     out += " Hour Use";
     return out;
 }
 
-std::string TemperatureText(std::string_view transcript)
+std::string temperatureText(std::string_view transcript)
 {
     std::string out = "  S1=";
-    out += Cut(transcript, 0, 10);
+    out += cut(transcript, 0, 10);
     out += " C  ,   S2= ";
-    out += Cut(transcript, 14, 8);
+    out += cut(transcript, 14, 8);
     out += " C";
     return out;
 }

@@ -9,9 +9,9 @@ namespace qm5 {
 // simply shows fewer characters (or its "CR " token).
 
 // "CR3": the leading blank and the first 19 reply characters, then " Hour Use".
-std::string LampHoursText(std::string_view transcript);
+std::string lampHoursText(std::string_view transcript);
 
 // "CR6": reply characters 1 to 5 and 8 to 11, as two sensor readings.
-std::string TemperatureText(std::string_view transcript);
+std::string temperatureText(std::string_view transcript);
 
 } // namespace qm5

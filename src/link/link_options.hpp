@@ -1,10 +1,13 @@
 #pragma once
-// The option buttons of the link: projector address, line speed and port.
+// The link's options: projector address, line speed and port, and the line
+// settings every start begins with.
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
+
+#include "window/control_names.hpp"
 
 namespace qm5 {
 
@@ -15,7 +18,7 @@ inline constexpr int bitsPerCharacter = 10;
 
 // Baud rate at the head of a settings text ("9600,N,8,1" gives 9600); 0 when
 // there is none.
-constexpr long BaudOf(std::string_view settings)
+constexpr long baudOf(std::string_view settings)
 {
     long baud = 0;
     for (char c : settings.substr(0, settings.find(','))) {
@@ -27,49 +30,46 @@ constexpr long BaudOf(std::string_view settings)
 }
 
 // Microseconds that bytes take on the wire at the speed of these settings.
-constexpr std::int64_t FrameTimeUs(std::size_t bytes, std::string_view settings)
+constexpr std::int64_t frameTimeUs(std::size_t bytes, std::string_view settings)
 {
-    const long baud = BaudOf(settings);
+    const long baud = baudOf(settings);
     return baud > 0 ? static_cast<std::int64_t>(bytes) * bitsPerCharacter * 1'000'000 / baud : 0;
 }
 
 struct AddressOption {
     std::string_view control;
-    std::string_view caption;
     std::string_view prefix;
 };
 
 inline constexpr std::array<AddressOption, 6> addressOptions{{
-    {"Option3", "SINGLE", ""},
-    {"Option4", "ALL", "AFFF"},
-    {"Option5", "001", "A001"},
-    {"Option6", "002", "A002"},
-    {"Option7", "003", "A003"},
-    {"Option8", "004", "A004"},
+    {controls::singleAddress, ""},
+    {controls::allAddress, "AFFF"},
+    {controls::address001, "A001"},
+    {controls::address002, "A002"},
+    {controls::address003, "A003"},
+    {controls::address004, "A004"},
 }};
 
 struct SpeedOption {
     std::string_view control;
-    std::string_view caption;
     std::string_view settings;
 };
 
 inline constexpr std::array<SpeedOption, 2> speedOptions{{
-    {"Option9", "19200", "19200,N,8,1"},
-    {"Option10", "9600", "9600,N,8,1"},
+    {controls::speed19200, startSettings},
+    {controls::speed9600, "9600,N,8,1"},
 }};
 
 // A port switch that fails falls back to the other port's number.
 struct PortOption {
     std::string_view control;
-    std::string_view caption;
     int port;
     int fallback;
 };
 
 inline constexpr std::array<PortOption, 2> portOptions{{
-    {"Option1", "COM1", 1, 2},
-    {"Option2", "COM2", 2, 1},
+    {controls::com1, 1, 2},
+    {controls::com2, 2, 1},
 }};
 
 } // namespace qm5

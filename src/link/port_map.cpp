@@ -5,7 +5,7 @@
 
 namespace qm5 {
 
-std::string DevicePathForPort(int port, [[maybe_unused]] const PortDevices& devices)
+std::string devicePathForPort(int port, [[maybe_unused]] const PortDevices& devices)
 {
     if (port < 1 || port > 2)
         return {};

@@ -18,7 +18,7 @@ inline const PortDevices systemPortDevices{"/dev/qm5rsc-com", {"/dev/ttyS0", "/d
 // when it exists (even if it points nowhere yet, so an unplugged adapter is
 // reported by its own name instead of silently falling back), otherwise the
 // built-in port. An empty string for a port number that has no device.
-std::string DevicePathForPort(int port, const PortDevices& devices = systemPortDevices);
+std::string devicePathForPort(int port, const PortDevices& devices = systemPortDevices);
 
 // The mapping a serial control uses; tests and tools pass their own.
 using PortMap = std::function<std::string(int port)>;

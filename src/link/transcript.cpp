@@ -2,7 +2,7 @@
 
 namespace qm5 {
 
-std::string RenderTranscript(std::string_view text)
+std::string renderTranscript(std::string_view text)
 {
     std::string out;
     out.reserve(1 + 2 * text.size() + 8);

@@ -1,177 +1,114 @@
 #pragma once
-// The one-shot buttons: one click sends one command frame. The 40 buttons
-// with fixed codes are listed; the 32 buttons of the input matrix are
-// generated from the row/column rule, so the catalogue holds 72 rows.
+// The one-shot buttons: one click sends one command frame. Each row names
+// its button (window/control_names.hpp), the command it sends and the reply
+// times it sets; the captions are the layout table's.
 
 #include <array>
-#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string_view>
 
+#include "window/control_names.hpp"
+
 namespace qm5 {
 
-// Intervals of the reply timer (Timer2) and the display-clear timer (Timer4).
-struct ReplyTimers {
-    int timer2;
-    int timer4;
+// How long a sent frame waits for its reply, and when the display clears.
+struct ReplyTimes {
+    int replyWindowMs;
+    int displayClearMs;
 };
 
-inline constexpr ReplyTimers startReplyTimers{500, 1000};
-// Picture mode, P-FAIL and free-text SEND wait longer for their reply.
-inline constexpr ReplyTimers longReplyTimers{2000, 2500};
-// Switching inputs takes the projector longest.
-inline constexpr ReplyTimers inputReplyTimers{5000, 5500};
-
-// MENU "ON" and "A-PC ADJ" give the cursor-pad arrows this repeat and context.
-inline constexpr int menuArrowRepeatMs = 200;
-inline constexpr std::uint8_t menuArrowMode = 1;
+inline constexpr ReplyTimes startReplyTimes{500, 1000};
+// Picture modes, P-FAIL and free-text SEND wait longer for their reply.
+inline constexpr ReplyTimes longReplyTimes{2000, 2500};
+// Switching an input's source takes the projector longest.
+inline constexpr ReplyTimes inputReplyTimes{5000, 5500};
 
 struct OneShotButton {
     std::string_view control;
-    std::string_view caption;
-    std::string_view group;
     std::string_view code;
-    // Set before sending; empty leaves both intervals as they are.
-    std::optional<ReplyTimers> timers;
-    // After sending: Timer1 to menuArrowRepeatMs, ArrowMode to menuArrowMode.
+    // Set before sending; none leaves both times as the last sender set them.
+    std::optional<ReplyTimes> replyTimes;
+    // After sending, the cursor-pad arrows take the menu's pace and context.
     bool armsMenuArrows = false;
 };
 
-inline constexpr std::array<OneShotButton, 40> fixedCodeButtons{{
-    {"Command17", "ON", "POWER", "C00", {}},
-    {"Command18", "OFF", "POWER", "C01", {}},
-    {"Command27", "1", "INPUT MODE SET", "C05", {}},
-    {"Command28", "2", "INPUT MODE SET", "C06", {}},
-    {"Command29", "3", "INPUT MODE SET", "C07", {}},
-    {"Command53", "4", "INPUT MODE SET", "C08", {}},
-    {"Command21", "ON", "NO SHOW", "C0D", {}},
-    {"Command22", "OFF", "NO SHOW", "C0E", {}},
-    {"Command31", "Regular", "AV Size", "C0F", {}},
-    {"Command32", "Wide", "AV Size", "C10", {}},
-    {"Command23", "ON", "MENU", "C1C", {}, true},
-    {"Command24", "OFF", "MENU", "C1D", {}},
-    {"Command25", "ON", "FREEZE", "C43", {}},
-    {"Command26", "OFF", "FREEZE", "C44", {}},
-    {"Command56", "4 LAMP", "LAMP SELECT", "C70", {}},
-    {"Command57", "1-4", "LAMP SELECT", "C71", {}},
-    {"Command58", "2-3", "LAMP SELECT", "C72", {}},
-    {"Command97", "MAX", "FAN SPEED", "CF FANSPEED MAX", {}},
-    {"Command98", "NOR", "FAN SPEED", "CF FANSPEED NOR", {}},
-    {"Command13", "A-PC ADJ", "right-hand column", "C89", {}, true},
-    {"Command30", "IMAGE", "right-hand column", "C27", {}},
-    {"Command14", "P-TIMER", "right-hand column", "C8A", {}},
-    {"Command3", "DISPLAY CLEAR", "right-hand column", "C1E", {}},
-    {"Command4", "STAND", "picture mode", "CF IMAGE STAND", longReplyTimers},
-    {"Command10", "REAL", "picture mode", "CF IMAGE REAL", longReplyTimers},
-    {"Command11", "CINEMA", "picture mode", "CF IMAGE CINEMA", longReplyTimers},
-    {"Command39", "IMAGE1", "picture mode", "CF IMAGE IMAGE1", longReplyTimers},
-    {"Command40", "IMAGE2", "picture mode", "CF IMAGE IMAGE2", longReplyTimers},
-    {"Command41", "IMAGE3", "picture mode", "CF IMAGE IMAGE3", longReplyTimers},
-    {"Command42", "IMAGE4", "picture mode", "CF IMAGE IMAGE4", longReplyTimers},
-    // Status queries: the reply decoder is chosen by the frame last sent.
-    {"Command44", "STATUS", "status query", "CR0", {}},
-    {"Command45", "MODE", "status query", "CR1", {}},
-    {"Command47", "SETTING", "status query", "CR4", {}},
-    {"Command12", "SETTING 2", "status query", "CRA", {}},
-    {"Command55", "L-MODE", "status query", "CR7", {}},
-    {"Command46", "L-TIME", "status query", "CR3", {}},
-    {"Command54", "TEMP", "status query", "CR6", {}},
-    {"Command38", "PC type", "status query", "CR9", {}},
-    {"Command99", "PRESSURE", "status query", "CR PRESSURE", {}},
-    {"Command52", "P-FAIL", "status query", "CR INFPFAIL", longReplyTimers},
+inline constexpr std::array<OneShotButton, 72> oneShotButtons{{
+    {controls::powerOn, "C00"},
+    {controls::powerOff, "C01"},
+    {controls::inputMode1, "C05"},
+    {controls::inputMode2, "C06"},
+    {controls::inputMode3, "C07"},
+    {controls::inputMode4, "C08"},
+    {controls::noShowOn, "C0D"},
+    {controls::noShowOff, "C0E"},
+    {controls::sizeRegular, "C0F"},
+    {controls::sizeWide, "C10"},
+    {controls::menuOn, "C1C", {}, true},
+    {controls::menuOff, "C1D"},
+    {controls::freezeOn, "C43"},
+    {controls::freezeOff, "C44"},
+    {controls::fourLamps, "C70"},
+    {controls::lamps1And4, "C71"},
+    {controls::lamps2And3, "C72"},
+    {controls::fanMax, "CF FANSPEED MAX"},
+    {controls::fanNormal, "CF FANSPEED NOR"},
+    {controls::autoPcAdjust, "C89", {}, true},
+    {controls::imageKey, "C27"},
+    {controls::pictureTimer, "C8A"},
+    {controls::displayClear, "C1E"},
+    {controls::pictureStand, "CF IMAGE STAND", longReplyTimes},
+    {controls::pictureReal, "CF IMAGE REAL", longReplyTimes},
+    {controls::pictureCinema, "CF IMAGE CINEMA", longReplyTimes},
+    {controls::pictureImage1, "CF IMAGE IMAGE1", longReplyTimes},
+    {controls::pictureImage2, "CF IMAGE IMAGE2", longReplyTimes},
+    {controls::pictureImage3, "CF IMAGE IMAGE3", longReplyTimes},
+    {controls::pictureImage4, "CF IMAGE IMAGE4", longReplyTimes},
+    // Status queries: the reply's decoder is chosen by the frame last sent.
+    {controls::statusQuery, "CR0"},
+    {controls::modeQuery, "CR1"},
+    {controls::settingQuery, "CR4"},
+    {controls::setting2Query, "CRA"},
+    {controls::lampModeQuery, "CR7"},
+    {controls::lampTimeQuery, "CR3"},
+    {controls::temperatureQuery, "CR6"},
+    {controls::pcTypeQuery, "CR9"},
+    {controls::pressureQuery, "CR PRESSURE"},
+    {controls::powerFailQuery, "CR INFPFAIL", longReplyTimes},
+    // The input matrix: which source each of the four inputs takes.
+    {controls::inputMatrix[0][0], "CF INPUT1 DIGITAL", inputReplyTimes},
+    {controls::inputMatrix[0][1], "CF INPUT1 ANALOG", inputReplyTimes},
+    {controls::inputMatrix[0][2], "CF INPUT1 VIDEO", inputReplyTimes},
+    {controls::inputMatrix[0][3], "CF INPUT1 YPBPR", inputReplyTimes},
+    {controls::inputMatrix[0][4], "CF INPUT1 YCBCR", inputReplyTimes},
+    {controls::inputMatrix[0][5], "CF INPUT1 S-VIDEO", inputReplyTimes},
+    {controls::inputMatrix[0][6], "CF INPUT1 YC", inputReplyTimes},
+    {controls::inputMatrix[0][7], "CF INPUT1 HD-SDI", inputReplyTimes},
+    {controls::inputMatrix[1][0], "CF INPUT2 DIGITAL", inputReplyTimes},
+    {controls::inputMatrix[1][1], "CF INPUT2 ANALOG", inputReplyTimes},
+    {controls::inputMatrix[1][2], "CF INPUT2 VIDEO", inputReplyTimes},
+    {controls::inputMatrix[1][3], "CF INPUT2 YPBPR", inputReplyTimes},
+    {controls::inputMatrix[1][4], "CF INPUT2 YCBCR", inputReplyTimes},
+    {controls::inputMatrix[1][5], "CF INPUT2 S-VIDEO", inputReplyTimes},
+    {controls::inputMatrix[1][6], "CF INPUT2 YC", inputReplyTimes},
+    {controls::inputMatrix[1][7], "CF INPUT2 HD-SDI", inputReplyTimes},
+    {controls::inputMatrix[2][0], "CF INPUT3 DIGITAL", inputReplyTimes},
+    {controls::inputMatrix[2][1], "CF INPUT3 ANALOG", inputReplyTimes},
+    {controls::inputMatrix[2][2], "CF INPUT3 VIDEO", inputReplyTimes},
+    {controls::inputMatrix[2][3], "CF INPUT3 YPBPR", inputReplyTimes},
+    {controls::inputMatrix[2][4], "CF INPUT3 YCBCR", inputReplyTimes},
+    {controls::inputMatrix[2][5], "CF INPUT3 S-VIDEO", inputReplyTimes},
+    {controls::inputMatrix[2][6], "CF INPUT3 YC", inputReplyTimes},
+    {controls::inputMatrix[2][7], "CF INPUT3 HD-SDI", inputReplyTimes},
+    {controls::inputMatrix[3][0], "CF INPUT4 DIGITAL", inputReplyTimes},
+    {controls::inputMatrix[3][1], "CF INPUT4 ANALOG", inputReplyTimes},
+    {controls::inputMatrix[3][2], "CF INPUT4 VIDEO", inputReplyTimes},
+    {controls::inputMatrix[3][3], "CF INPUT4 YPBPR", inputReplyTimes},
+    {controls::inputMatrix[3][4], "CF INPUT4 YCBCR", inputReplyTimes},
+    {controls::inputMatrix[3][5], "CF INPUT4 S-VIDEO", inputReplyTimes},
+    {controls::inputMatrix[3][6], "CF INPUT4 YC", inputReplyTimes},
+    {controls::inputMatrix[3][7], "CF INPUT4 HD-SDI", inputReplyTimes},
 }};
-
-// Input matrix: row n (input 1 to 4), column k (source kind 0 to 7) is
-// Command(63 + 8(n-1) + k) and sends "CF INPUT" n " " word.
-struct InputSource {
-    std::string_view caption;
-    std::string_view word;
-};
-
-inline constexpr std::array<InputSource, 8> inputSources{{
-    {"DVI", "DIGITAL"},
-    {"RGB", "ANALOG"},
-    {"VIDEO", "VIDEO"},
-    {"YPbPr", "YPBPR"},
-    {"YCbCr", "YCBCR"},
-    {"S-VIDEO", "S-VIDEO"},
-    {"YC", "YC"},
-    {"SDI", "HD-SDI"},
-}};
-
-inline constexpr int inputRows = 4;
-inline constexpr int firstInputButton = 63;
-inline constexpr std::string_view inputMatrixGroup = "input matrix";
-
-namespace detail {
-
-inline constexpr std::string_view controlStem = "Command";
-inline constexpr std::string_view inputStem = "CF INPUT";
-
-constexpr std::size_t longestSourceWord()
-{
-    std::size_t longest = 0;
-    for (const InputSource& s : inputSources)
-        longest = s.word.size() > longest ? s.word.size() : longest;
-    return longest;
-}
-
-// Text of one generated button; the views in the catalogue point in here.
-struct InputButtonText {
-    std::array<char, 9> control{};
-    std::array<char, inputStem.size() + 2 + longestSourceWord()> code{};
-    std::size_t codeLength = 0;
-
-    constexpr std::string_view controlView() const { return {control.data(), control.size()}; }
-    constexpr std::string_view codeView() const { return {code.data(), codeLength}; }
-};
-
-constexpr std::array<InputButtonText, inputRows * inputSources.size()> makeInputButtonTexts()
-{
-    std::array<InputButtonText, inputRows * inputSources.size()> texts{};
-    for (std::size_t i = 0; i < texts.size(); ++i) {
-        const int number = firstInputButton + static_cast<int>(i);
-        const char row = static_cast<char>('1' + i / inputSources.size());
-        const std::string_view word = inputSources[i % inputSources.size()].word;
-        InputButtonText& t = texts[i];
-
-        std::size_t n = 0;
-        for (char c : controlStem)
-            t.control[n++] = c;
-        t.control[n++] = static_cast<char>('0' + number / 10);
-        t.control[n++] = static_cast<char>('0' + number % 10);
-
-        n = 0;
-        for (char c : inputStem)
-            t.code[n++] = c;
-        t.code[n++] = row;
-        t.code[n++] = ' ';
-        for (char c : word)
-            t.code[n++] = c;
-        t.codeLength = n;
-    }
-    return texts;
-}
-
-inline constexpr auto inputButtonTexts = makeInputButtonTexts();
-
-constexpr std::array<OneShotButton, fixedCodeButtons.size() + inputButtonTexts.size()> makeOneShotButtons()
-{
-    std::array<OneShotButton, fixedCodeButtons.size() + inputButtonTexts.size()> all{};
-    std::size_t n = 0;
-    for (const OneShotButton& b : fixedCodeButtons)
-        all[n++] = b;
-    for (std::size_t i = 0; i < inputButtonTexts.size(); ++i) {
-        all[n++] = {inputButtonTexts[i].controlView(), inputSources[i % inputSources.size()].caption, inputMatrixGroup,
-            inputButtonTexts[i].codeView(), inputReplyTimers};
-    }
-    return all;
-}
-
-} // namespace detail
-
-inline constexpr auto oneShotButtons = detail::makeOneShotButtons();
 
 constexpr const OneShotButton* findOneShotButton(std::string_view control)
 {
@@ -181,20 +118,5 @@ constexpr const OneShotButton* findOneShotButton(std::string_view control)
     }
     return nullptr;
 }
-
-// Buttons with a handler of their own, neither one-shot nor held.
-struct OtherButton {
-    std::string_view control;
-    std::string_view caption;
-    std::string_view group;
-};
-
-inline constexpr std::array<OtherButton, 5> otherButtons{{
-    {"Command95", "SEND", "CMD"},
-    {"Command96", "CLS", "CMD"},
-    {"Command33", "COM", ""},
-    {"Command16", "END", "right-hand column"},
-    {"Command34", "データを表示する", ""},
-}};
 
 } // namespace qm5

@@ -1,6 +1,7 @@
 #pragma once
-// The held buttons: a press sends at once, Timer1 repeats the code while the
-// button is down, the release stops it and restores the reply intervals.
+// The held buttons: a press sends at once, the repeat timer sends the code
+// again while the button is down, the release stops it and restores the
+// reply times.
 
 #include <array>
 #include <cstdint>
@@ -8,65 +9,97 @@
 #include <string_view>
 
 #include "panel/command_catalogue.hpp"
+#include "window/control_names.hpp"
 
 namespace qm5 {
 
+// Which held button is down; None when no button is.
+enum class RepeatCode : std::uint8_t {
+    None = 0,
+    CursorUp = 3,
+    CursorDown = 4,
+    CursorLeft = 5,
+    CursorRight = 6,
+    ZoomPlus = 7,
+    ZoomMinus = 8,
+    FocusPlus = 9,
+    FocusMinus = 10,
+    CursorSelect = 13,
+    DigitalZoomPlus = 17,
+    DigitalZoomMinus = 18,
+    KeystonePlus = 19,
+    KeystoneMinus = 20,
+    ShiftUp = 21,
+    ShiftDown = 22,
+    ShiftLeft = 23,
+    ShiftRight = 24,
+};
+
+// What the cursor-pad arrows were last prepared for: it sets the reply
+// times of an arrow press. Their repeat is whatever the repeat timer was
+// last given.
+enum class ArrowContext : std::uint8_t {
+    AtStart = 0,     // reply times left as they are
+    Menu = 1,        // MENU "ON" or "A-PC ADJ": 150 / 190 ms
+    DigitalZoom = 3, // after a D.Zoom release: 5 / 5 ms
+};
+
+inline constexpr int startRepeatMs = 200;
+// MENU "ON" and "A-PC ADJ" give the arrows this repeat.
+inline constexpr int menuArrowRepeatMs = 200;
+// A D.Zoom release gives the arrows this repeat.
+inline constexpr int digitalZoomArrowRepeatMs = 5;
+
+constexpr std::optional<ReplyTimes> arrowReplyTimes(ArrowContext context)
+{
+    switch (context) {
+    case ArrowContext::Menu:
+        return ReplyTimes{150, 190};
+    case ArrowContext::DigitalZoom:
+        return ReplyTimes{5, 5};
+    case ArrowContext::AtStart:
+        break;
+    }
+    return std::nullopt;
+}
+
 struct HeldButton {
     std::string_view control;
-    std::string_view caption;
-    std::string_view group;
-    std::uint8_t repeatCode;
+    RepeatCode repeatCode;
     std::string_view code;
-    // Timer1 interval given by the press; empty for the cursor-pad arrows,
-    // which repeat at whatever interval Timer1 was given last.
+    // Repeat given by the press; none for the cursor-pad arrows.
     std::optional<int> repeatMs;
-    // Timer2/Timer4 intervals given by the press; empty for the arrows,
-    // which take them from ArrowMode.
-    std::optional<ReplyTimers> whileHeld;
-    // D.Zoom: the release leaves the arrows at dZoomArrowRepeatMs and ArrowMode 3.
+    // Reply times given by the press; none for the arrows, which take them
+    // from the arrow context.
+    std::optional<ReplyTimes> whileHeld;
+    // D.Zoom: the release leaves the arrows fast, in the D.Zoom context.
     bool releaseArmsFastArrows = false;
 
     constexpr bool isArrow() const { return !repeatMs; }
 };
 
-inline constexpr ReplyTimers shortHoldTimers{25, 25};
-inline constexpr ReplyTimers slowHoldTimers{200, 245};
-
-inline constexpr int dZoomArrowRepeatMs = 5;
-inline constexpr std::uint8_t dZoomArrowMode = 3;
+inline constexpr ReplyTimes shortHoldTimes{25, 25};
+inline constexpr ReplyTimes slowHoldTimes{200, 245};
 
 inline constexpr std::array<HeldButton, 17> heldButtons{{
-    {"Command5", "↑", "cursor pad", 3, "C3C", {}, {}},
-    {"Command7", "↓", "cursor pad", 4, "C3D", {}, {}},
-    {"Command9", "←", "cursor pad", 5, "C3B", {}, {}},
-    {"Command8", "→", "cursor pad", 6, "C3A", {}, {}},
-    {"Command15", "+", "Zoom", 7, "C47", 50, shortHoldTimers},
-    {"Command35", "-", "Zoom", 8, "C46", 50, shortHoldTimers},
-    {"Command36", "+", "Focus", 9, "C4B", 50, shortHoldTimers},
-    {"Command37", "-", "Focus", 10, "C4A", 50, shortHoldTimers},
-    {"Command6", "SELECT", "cursor pad", 13, "C3F", 500, slowHoldTimers},
-    {"Command48", "+", "D.Zoom", 17, "C30", 250, slowHoldTimers, true},
-    {"Command49", "-", "D.Zoom", 18, "C31", 250, slowHoldTimers, true},
-    {"Command50", "+", "Keystone", 19, "C8E", 250, slowHoldTimers},
-    {"Command51", "-", "Keystone", 20, "C8F", 250, slowHoldTimers},
-    {"Command59", "↑", "LENS SHIFT", 21, "C5D", 50, shortHoldTimers},
-    {"Command62", "↓", "LENS SHIFT", 22, "C5E", 50, shortHoldTimers},
-    {"Command60", "←", "LENS SHIFT", 23, "C5F", 50, shortHoldTimers},
-    {"Command61", "→", "LENS SHIFT", 24, "C60", 50, shortHoldTimers},
+    {controls::cursorUp, RepeatCode::CursorUp, "C3C", {}, {}},
+    {controls::cursorDown, RepeatCode::CursorDown, "C3D", {}, {}},
+    {controls::cursorLeft, RepeatCode::CursorLeft, "C3B", {}, {}},
+    {controls::cursorRight, RepeatCode::CursorRight, "C3A", {}, {}},
+    {controls::zoomPlus, RepeatCode::ZoomPlus, "C47", 50, shortHoldTimes},
+    {controls::zoomMinus, RepeatCode::ZoomMinus, "C46", 50, shortHoldTimes},
+    {controls::focusPlus, RepeatCode::FocusPlus, "C4B", 50, shortHoldTimes},
+    {controls::focusMinus, RepeatCode::FocusMinus, "C4A", 50, shortHoldTimes},
+    {controls::cursorSelect, RepeatCode::CursorSelect, "C3F", 500, slowHoldTimes},
+    {controls::digitalZoomPlus, RepeatCode::DigitalZoomPlus, "C30", 250, slowHoldTimes, true},
+    {controls::digitalZoomMinus, RepeatCode::DigitalZoomMinus, "C31", 250, slowHoldTimes, true},
+    {controls::keystonePlus, RepeatCode::KeystonePlus, "C8E", 250, slowHoldTimes},
+    {controls::keystoneMinus, RepeatCode::KeystoneMinus, "C8F", 250, slowHoldTimes},
+    {controls::shiftUp, RepeatCode::ShiftUp, "C5D", 50, shortHoldTimes},
+    {controls::shiftDown, RepeatCode::ShiftDown, "C5E", 50, shortHoldTimes},
+    {controls::shiftLeft, RepeatCode::ShiftLeft, "C5F", 50, shortHoldTimes},
+    {controls::shiftRight, RepeatCode::ShiftRight, "C60", 50, shortHoldTimes},
 }};
-
-// Reply intervals an arrow press sets in each ArrowMode; none in mode 0.
-constexpr std::optional<ReplyTimers> arrowReplyTimers(std::uint8_t arrowMode)
-{
-    switch (arrowMode) {
-    case menuArrowMode:
-        return ReplyTimers{150, 190};
-    case dZoomArrowMode:
-        return ReplyTimers{5, 5};
-    default:
-        return std::nullopt;
-    }
-}
 
 constexpr const HeldButton* findHeldButton(std::string_view control)
 {
@@ -77,10 +110,10 @@ constexpr const HeldButton* findHeldButton(std::string_view control)
     return nullptr;
 }
 
-constexpr const HeldButton* findHeldButtonByRepeatCode(std::uint8_t repeatCode)
+constexpr const HeldButton* findHeldButton(RepeatCode code)
 {
     for (const HeldButton& b : heldButtons) {
-        if (b.repeatCode == repeatCode)
+        if (b.repeatCode == code)
             return &b;
     }
     return nullptr;

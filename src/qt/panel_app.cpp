@@ -2,12 +2,12 @@
 
 #include <cstdio>
 
-#include "qt/form1_window.hpp"
+#include "qt/panel_window.hpp"
 #include "qt/qt_timer.hpp"
 
 namespace qm5 {
 
-bool DisplayAvailable(int argc, char** argv)
+bool displayAvailable(int argc, char** argv)
 {
 #if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN) && !defined(Q_OS_ANDROID)
     // An X11 or Wayland desktop names its display; without one Qt would
@@ -26,7 +26,7 @@ bool DisplayAvailable(int argc, char** argv)
 #endif
 }
 
-void ExplainMissingDisplay(const char* program, const char* command)
+void explainMissingDisplay(const char* program, const char* command)
 {
     std::fprintf(stderr,
         "%s: no display to show the window on (neither DISPLAY nor WAYLAND_DISPLAY is set).\n"
@@ -36,13 +36,13 @@ void ExplainMissingDisplay(const char* program, const char* command)
         program, command);
 }
 
-int RunPanel(QApplication& app, SerialControl& comm)
+int runPanel(QApplication& app, SerialControl& serial)
 {
-    QtTimerFactory timers;
-    Form1Window window(comm, timers);
-    // The load handling centres the full layout and cuts it to the compact
-    // view before the window is first shown.
-    window.form().Form_Load();
+    QtClock clock;
+    PanelWindow window(serial, clock);
+    // Loading centres the full layout and cuts it to the compact view
+    // before the window is first shown.
+    window.panel().load();
     window.show();
     return app.exec();
 }

@@ -11,9 +11,9 @@ namespace qm5 {
 // False on an X11/Wayland system when no window can be shown (no display and
 // no Qt platform chosen); the caller then explains instead of failing
 // obscurely. Always true where the platform needs no such setting.
-bool DisplayAvailable(int argc, char** argv);
-void ExplainMissingDisplay(const char* program, const char* command);
+bool displayAvailable(int argc, char** argv);
+void explainMissingDisplay(const char* program, const char* command);
 
-int RunPanel(QApplication& app, SerialControl& comm);
+int runPanel(QApplication& app, SerialControl& serial);
 
 } // namespace qm5

@@ -28,7 +28,7 @@ bool parseInt(const std::string& s, int& out)
 
 } // namespace
 
-bool ParseLineSettings(const std::string& text, LineSettings& out)
+bool parseLineSettings(const std::string& text, LineSettings& out)
 {
     const auto parts = splitCommas(text);
     if (parts.size() != 4)
@@ -84,7 +84,7 @@ std::string QtSerialControl::describe(const QString& cause) const
     return devicePath() + ": " + cause.toStdString();
 }
 
-SerialError QtSerialControl::setCommPort(int port)
+SerialError QtSerialControl::setPortNumber(int port)
 {
     if (serial_.isOpen())
         return describe(QStringLiteral("Operation not valid while the port is open"));
@@ -96,19 +96,19 @@ SerialError QtSerialControl::setCommPort(int port)
     return {};
 }
 
-SerialError QtSerialControl::setSettings(const std::string& settings)
+SerialError QtSerialControl::setLineSettings(const std::string& settings)
 {
     LineSettings parsed;
-    if (!ParseLineSettings(settings, parsed))
+    if (!parseLineSettings(settings, parsed))
         return "Invalid settings \"" + settings + "\"";
     settings_ = settings;
-    return serial_.isOpen() ? applySettings() : SerialError{};
+    return applySettings();
 }
 
 SerialError QtSerialControl::applySettings()
 {
     LineSettings s;
-    ParseLineSettings(settings_, s);
+    parseLineSettings(settings_, s);
     const bool ok = serial_.setBaudRate(s.baud) && serial_.setParity(s.parity) && serial_.setDataBits(s.dataBits)
         && serial_.setStopBits(s.stopBits);
     if (!ok)
@@ -116,33 +116,23 @@ SerialError QtSerialControl::applySettings()
     return {};
 }
 
-SerialError QtSerialControl::setPortOpen(bool open)
+SerialError QtSerialControl::open()
 {
-    if (!open) {
-        serial_.close();
-        return {};
-    }
     if (serial_.isOpen())
         return describe(QStringLiteral("Port already open"));
-    const std::string path = devicePath();
-    if (path.empty())
+    if (device_.empty())
         return "Invalid port number " + std::to_string(port_);
-    serial_.setPortName(QString::fromStdString(path));
-    LineSettings s;
-    ParseLineSettings(settings_, s);
-    serial_.setBaudRate(s.baud);
-    serial_.setParity(s.parity);
-    serial_.setDataBits(s.dataBits);
-    serial_.setStopBits(s.stopBits);
+    serial_.setPortName(QString::fromStdString(device_));
+    applySettings();
     if (!serial_.open(QIODevice::ReadWrite)) {
-        const std::string err = describe(serial_.errorString());
+        const std::string error = describe(serial_.errorString());
         serial_.clearError();
-        return err;
+        return error;
     }
     return {};
 }
 
-SerialError QtSerialControl::output(const std::string& text)
+SerialError QtSerialControl::write(const std::string& text)
 {
     if (!serial_.isOpen())
         return describe(QStringLiteral("Port not open"));
@@ -155,7 +145,7 @@ SerialError QtSerialControl::output(const std::string& text)
     return {};
 }
 
-std::string QtSerialControl::input()
+std::string QtSerialControl::readAll()
 {
     std::string out;
     out.swap(salvaged_);
@@ -168,8 +158,8 @@ std::string QtSerialControl::input()
 
 void QtSerialControl::onReadyRead()
 {
-    event_ = comEvReceive;
-    raiseOnComm();
+    event_ = receivedEvent;
+    raiseEvent();
 }
 
 void QtSerialControl::onError(QSerialPort::SerialPortError error)

@@ -7,6 +7,7 @@
 #include <QSerialPort>
 
 #include "core/serial_control.hpp"
+#include "link/link_options.hpp"
 #include "link/port_map.hpp"
 
 namespace qm5 {
@@ -15,17 +16,18 @@ class QtSerialControl : public QObject, public SerialControl {
     Q_OBJECT
 public:
     explicit QtSerialControl(
-        PortMap map = [](int port) { return DevicePathForPort(port); }, QObject* parent = nullptr);
+        PortMap map = [](int port) { return devicePathForPort(port); }, QObject* parent = nullptr);
     ~QtSerialControl() override;
 
-    SerialError setCommPort(int port) override;
-    int commPort() const override { return port_; }
-    SerialError setSettings(const std::string& settings) override;
-    bool portOpen() const override { return port().isOpen(); }
-    SerialError setPortOpen(bool open) override;
-    SerialError output(const std::string& text) override;
-    std::string input() override;
-    int commEvent() const override { return event_; }
+    SerialError setPortNumber(int port) override;
+    int portNumber() const override { return port_; }
+    SerialError setLineSettings(const std::string& settings) override;
+    bool isOpen() const override { return serial_.isOpen(); }
+    SerialError open() override;
+    void close() override { serial_.close(); }
+    SerialError write(const std::string& text) override;
+    std::string readAll() override;
+    int lastEvent() const override { return event_; }
     std::size_t unsentBytes() const override { return static_cast<std::size_t>(serial_.bytesToWrite()); }
 
     // The device the port number stood for when it was set. A reopen after
@@ -40,6 +42,8 @@ signals:
 private:
     void onReadyRead();
     void onError(QSerialPort::SerialPortError error);
+    // Hands the settings to QSerialPort, which applies them to an open port
+    // at once and to a closed one when it opens.
     SerialError applySettings();
     std::string describe(const QString& cause) const;
 
@@ -48,7 +52,7 @@ private:
     int port_ = 1;
     std::string device_;
     int event_ = 0;
-    std::string settings_ = "19200,N,8,1";
+    std::string settings_{startSettings};
     std::string salvaged_; // read from a device that has just gone away
 };
 
@@ -59,6 +63,6 @@ struct LineSettings {
     QSerialPort::DataBits dataBits = QSerialPort::Data8;
     QSerialPort::StopBits stopBits = QSerialPort::OneStop;
 };
-bool ParseLineSettings(const std::string& text, LineSettings& out);
+bool parseLineSettings(const std::string& text, LineSettings& out);
 
 } // namespace qm5

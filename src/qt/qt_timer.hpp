@@ -1,5 +1,5 @@
 #pragma once
-// QTimer behind the logic's Timer interface.
+// QTimer behind the logic's Timer, and the monotonic clock it runs on.
 
 #include <QElapsedTimer>
 #include <QTimer>
@@ -27,9 +27,9 @@ private:
     QTimer timer_;
 };
 
-class QtTimerFactory : public TimerFactory {
+class QtClock : public Clock {
 public:
-    QtTimerFactory() { clock_.start(); }
+    QtClock() { clock_.start(); }
     std::unique_ptr<Timer> createTimer() override { return std::make_unique<QtTimer>(); }
     std::int64_t nowUs() const override { return clock_.nsecsElapsed() / 1000; }
 

@@ -12,13 +12,16 @@
 #include "line.hpp"
 #include "path_link.hpp"
 #include "pty_endpoint.hpp"
-#include "qt/form1_window.hpp"
+#include "qt/panel_window.hpp"
 #include "qt/qt_serial_control.hpp"
 #include "qt/qt_timer.hpp"
-#include "qt_support/eventually.hpp"
+#include "rig/eventually.hpp"
+#include "window/control_names.hpp"
 
 namespace qm5::test {
 namespace {
+
+namespace c = controls;
 
 // Waits until a line of the window reads text; PRESS clicks a button first.
 #define AWAIT(control, text) QM5_ASSERT_EVENTUALLY_EQ(window->caption(control), std::string(text), 5000)
@@ -42,15 +45,15 @@ protected:
         comm = std::make_unique<QtSerialControl>([this](int port) -> std::string {
             return port == 1 ? port1 : port == 2 ? "/nonexistent/qm5rsc-e2e-com2" : "";
         });
-        window = std::make_unique<Form1Window>(*comm, timers);
+        window = std::make_unique<PanelWindow>(*comm, timers);
         window->setWarningHandler([this](const QString& text) { warnings.push_back(text.toStdString()); });
         window->setEndHandler([this] { ++ends; });
-        window->form().Form_Load();
+        window->panel().load();
         window->show();
     }
 
     void plugIn() { ASSERT_TRUE(link.create(endpoint->slavePath(), port1)); }
-    void click(const char* name) { QTest::mouseClick(window->control(name), Qt::LeftButton); }
+    void click(std::string_view name) { QTest::mouseClick(window->control(name), Qt::LeftButton); }
     // Lets the previous exchange finish so its reply cannot run into the next.
     static void settle() { QTest::qWait(600); }
 
@@ -59,39 +62,40 @@ protected:
     sim::PathLink link;
     std::vector<std::string> warnings;
     int ends = 0;
-    QtTimerFactory timers;
+    QtClock timers;
     std::unique_ptr<sim::Line> line;
     std::unique_ptr<sim::PtyEndpoint> endpoint;
     std::unique_ptr<QtSerialControl> comm;
-    std::unique_ptr<Form1Window> window;
+    std::unique_ptr<PanelWindow> window;
 };
 
 TEST_F(EndToEnd, StatusInStandbyThenThroughThePowerSequence)
 {
     start({1});
-    PRESS("Command44", "Label22", " Stand by");
-    EXPECT_TRUE(window->caption("Label11") == " C R 0 CR " && window->caption("Label12") == " 8 0 CR ");
+    PRESS(c::statusQuery, c::statusLine, " Stand by");
+    EXPECT_TRUE(window->caption(c::txdLine) == " C R 0 CR " && window->caption(c::rxdLine) == " 8 0 CR ");
     settle();
-    PRESS("Command17", "Label12", " ACK "); // ON
+    PRESS(c::powerOn, c::rxdLine, " ACK "); // ON
     QTest::qWait(520);                      // a query inside ON's reply window would find the ACK ahead of its reply
-    PRESS("Command44", "Label22", " Count down");
+    PRESS(c::statusQuery, c::statusLine, " Count down");
     QTest::qWait(1000);
-    PRESS("Command44", "Label22", " Power ON");
-    AWAIT("Label22", ""); // the display clears itself a second after the send
-    EXPECT_EQ(window->caption("Label11"), "");
+    PRESS(c::statusQuery, c::statusLine, " Power ON");
+    AWAIT(c::statusLine, ""); // the display clears itself a second after the send
+    EXPECT_EQ(window->caption(c::txdLine), "");
 }
 
 TEST_F(EndToEnd, EveryQueryIsDecoded)
 {
     start({1});
-    const std::pair<const char*, const char*> rows[] = {{"Command45", " Input mode 1"}, {"Command47", " Normally"},
-        {"Command12", " Stand by"}, {"Command55", " All OFF : 4 Lamp mode"},
-        {"Command46", " 0 1 2 0   0 3 4 0   0 5 6 0   0 7 8 0 Hour Use"},
-        {"Command54", "  S1= 0 2 5 . 0 C  ,   S2=  2 5 . 0 C"}, {"Command38", " Q M 5 CR "}, {"Command99", "1013 hPa"}};
+    const std::pair<std::string_view, const char*> rows[] = {{c::modeQuery, " Input mode 1"},
+        {c::settingQuery, " Normally"}, {c::setting2Query, " Stand by"}, {c::lampModeQuery, " All OFF : 4 Lamp mode"},
+        {c::lampTimeQuery, " 0 1 2 0   0 3 4 0   0 5 6 0   0 7 8 0 Hour Use"},
+        {c::temperatureQuery, "  S1= 0 2 5 . 0 C  ,   S2=  2 5 . 0 C"}, {c::pcTypeQuery, " Q M 5 CR "},
+        {c::pressureQuery, "1013 hPa"}};
     for (const auto& [button, status] : rows) {
-        PRESS(button, "Label22", status);
+        PRESS(button, c::statusLine, status);
         settle();
-        AWAIT("Label22", "");
+        AWAIT(c::statusLine, "");
     }
 }
 
@@ -99,18 +103,18 @@ TEST_F(EndToEnd, AddressedFramesReachOnlyTheirProjector)
 {
     start({1, 2});
     // Unaddressed, two projectors keep quiet rather than talk over each other.
-    PRESS("Command44", "Label12", " X X X X");
-    click("Option6"); // "002"
+    PRESS(c::statusQuery, c::rxdLine, " X X X X");
+    click(c::address002); // "002"
     settle();
-    PRESS("Command46", "Label22", " 1 1 2 0   1 3 4 0   1 5 6 0   1 7 8 0 Hour Use");
+    PRESS(c::lampTimeQuery, c::statusLine, " 1 1 2 0   1 3 4 0   1 5 6 0   1 7 8 0 Hour Use");
     settle();
-    PRESS("Command17", "Label12", " ACK "); // ON for 002 alone
+    PRESS(c::powerOn, c::rxdLine, " ACK "); // ON for 002 alone
     EXPECT_TRUE(line->projector(2)->power() == sim::PowerState::CountDown
         && line->projector(1)->power() == sim::PowerState::Standby);
     // "ALL" is carried out by every projector and answered by none.
-    click("Option4");
+    click(c::allAddress);
     settle();
-    PRESS("Command18", "Label12", " X X X X"); // OFF
+    PRESS(c::powerOff, c::rxdLine, " X X X X"); // OFF
     EXPECT_EQ(line->recentFrames().back(), "AFFFC01");
     EXPECT_EQ(line->projector(2)->power(), sim::PowerState::Cooling);
 }
@@ -118,9 +122,9 @@ TEST_F(EndToEnd, AddressedFramesReachOnlyTheirProjector)
 TEST_F(EndToEnd, OneSecondHoldOfZoomSendsAboutTwentyOneFrames)
 {
     start({1});
-    QTest::mousePress(window->control("Command15"), Qt::LeftButton);
+    QTest::mousePress(window->control(c::zoomPlus), Qt::LeftButton);
     QTest::qWait(1000);
-    QTest::mouseRelease(window->control("Command15"), Qt::LeftButton);
+    QTest::mouseRelease(window->control(c::zoomPlus), Qt::LeftButton);
     const std::size_t atRelease = line->framesReceived();
     QTest::qWait(300);
     EXPECT_TRUE(line->framesReceived() >= 15u && line->framesReceived() <= 23u) << line->framesReceived();
@@ -132,22 +136,22 @@ TEST_F(EndToEnd, OneSecondHoldOfZoomSendsAboutTwentyOneFrames)
 TEST_F(EndToEnd, SilentProjectorIsMarkedMissing)
 {
     start({1}, sim::Fault::Silent);
-    PRESS("Command44", "Label12", " X X X X");
-    EXPECT_EQ(window->caption("Label22"), "");
+    PRESS(c::statusQuery, c::rxdLine, " X X X X");
+    EXPECT_EQ(window->caption(c::statusLine), "");
 }
 
 TEST_F(EndToEnd, FarEndClosingLeavesThePanelRunningAndTheNextPressRecovers)
 {
     start({1});
     endpoint->close();
-    QM5_ASSERT_EVENTUALLY(!comm->portOpen(), 5000);
+    QM5_ASSERT_EVENTUALLY(!comm->isOpen(), 5000);
     // With the far end gone a press goes nowhere and is marked missing.
-    PRESS("Command44", "Label12", " X X X X");
+    PRESS(c::statusQuery, c::rxdLine, " X X X X");
     ASSERT_TRUE(endpoint->open());
     plugIn();
     settle();
-    PRESS("Command44", "Label22", " Stand by");
-    EXPECT_TRUE(comm->portOpen());
+    PRESS(c::statusQuery, c::statusLine, " Stand by");
+    EXPECT_TRUE(comm->isOpen());
     EXPECT_TRUE(warnings.empty()) << "a lost device raises no message box";
     EXPECT_EQ(ends, 0);
 }
@@ -155,14 +159,14 @@ TEST_F(EndToEnd, FarEndClosingLeavesThePanelRunningAndTheNextPressRecovers)
 TEST_F(EndToEnd, ChoosingAMissingPortWarnsWithItsPath)
 {
     start({1});
-    click("Command33");
-    click("Option2");
+    click(c::comButton);
+    click(c::com2);
     EXPECT_EQ(warnings, std::vector<std::string>{"/nonexistent/qm5rsc-e2e-com2: No such file or directory"});
-    EXPECT_TRUE(comm->commPort() == 1 && !comm->portOpen());
-    EXPECT_TRUE(qobject_cast<QAbstractButton*>(window->control("Option1"))->isChecked())
+    EXPECT_TRUE(comm->portNumber() == 1 && !comm->isOpen());
+    EXPECT_TRUE(qobject_cast<QAbstractButton*>(window->control(c::com1))->isChecked())
         << "the checked option names the port in use";
     // Port 1 is still there: the next press reopens it and is answered.
-    PRESS("Command44", "Label22", " Stand by");
+    PRESS(c::statusQuery, c::statusLine, " Stand by");
 }
 
 } // namespace

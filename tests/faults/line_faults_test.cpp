@@ -1,5 +1,7 @@
 // The far end hangs up in the middle of a reply, floods, sends every byte value.
 
+#include <gtest/gtest.h>
+
 #include <QSerialPort>
 #include <QTemporaryDir>
 
@@ -12,11 +14,17 @@
 #include <thread>
 
 #include "link/transcript.hpp"
-#include "panel.hpp"
-#include "proc_stats.hpp"
+#include "rig/eventually.hpp"
+#include "rig/panel_rig.hpp"
+#include "rig/proc_stats.hpp"
+#include "rig/raw_pty.hpp"
+#include "window/control_names.hpp"
+#include <QTest>
 
 namespace qm5::test {
 namespace {
+
+namespace c = controls;
 
 TEST(LineFaults, FarEndHangsUpInTheMiddleOfAReply)
 {
@@ -26,23 +34,23 @@ TEST(LineFaults, FarEndHangsUpInTheMiddleOfAReply)
         const std::string link = scratch.filePath("com1").toStdString();
         RawPty far;
         far.linkAs(link);
-        Panel panel(link);
+        PanelRig panel(link);
         int reads = 0, errors = 0, lost = 0;
         QObject counting; // the connections end with it
-        QObject::connect(&panel.comm->port(), &QSerialPort::readyRead, &counting, [&] { ++reads; });
-        QObject::connect(&panel.comm->port(), &QSerialPort::errorOccurred, &counting,
+        QObject::connect(&panel.serial().port(), &QSerialPort::readyRead, &counting, [&] { ++reads; });
+        QObject::connect(&panel.serial().port(), &QSerialPort::errorOccurred, &counting,
             [&](QSerialPort::SerialPortError e) { errors += e != QSerialPort::NoError; });
-        QObject::connect(panel.comm.get(), &QtSerialControl::deviceLost, &counting, [&] { ++lost; });
+        QObject::connect(&panel.serial(), &QtSerialControl::deviceLost, &counting, [&] { ++lost; });
 
         panel.send("CR0"); // a 2000 ms reply window
         ASSERT_EQ(far.readAtLeast(4, waitMs), "CR0\r");
         ASSERT_TRUE(far.writeAll("8"));
         if (partShownFirst)
-            QM5_ASSERT_EVENTUALLY_EQ(panel.label("Label12"), std::string(" 8 "), waitMs);
+            QM5_ASSERT_EVENTUALLY_EQ(panel.caption(c::rxdLine), std::string(" 8 "), waitMs);
         far.hangUp();
 
-        QM5_ASSERT_EVENTUALLY(!panel.comm->portOpen() && !panel.form().timer2().isActive(), waitMs);
-        const std::string shown = panel.label("Label12");
+        QM5_ASSERT_EVENTUALLY(!panel.serial().isOpen() && !panel.panel().exchange().replyTimer().isActive(), waitMs);
+        const std::string shown = panel.caption(c::rxdLine);
         EXPECT_TRUE(shown == " 8 " || (!partShownFirst && shown == " X X X X")) << shown;
         EXPECT_EQ(panel.ends, 0);
         EXPECT_EQ(lost, 1);
@@ -54,10 +62,10 @@ TEST(LineFaults, FarEndHangsUpInTheMiddleOfAReply)
 
         RawPty next; // the adapter is plugged in again under its link: the next press finds it
         next.linkAs(link);
-        panel.click("Command44");
+        panel.click(c::statusQuery);
         ASSERT_EQ(next.readAtLeast(4, waitMs), "CR0\r");
         ASSERT_TRUE(next.writeAll("80\r"));
-        QM5_ASSERT_EVENTUALLY_EQ(panel.label("Label22"), std::string(" Stand by"), waitMs);
+        QM5_ASSERT_EVENTUALLY_EQ(panel.caption(c::statusLine), std::string(" Stand by"), waitMs);
         EXPECT_TRUE(panel.warnings.empty());
     }
 }
@@ -81,8 +89,8 @@ TEST(LineFaults, FloodOfTenMegabytesKeepsMemoryAndTheWindowInBounds)
     std::mt19937 random(20240611);
     std::generate(flood.begin(), flood.end(), [&] { return static_cast<char>(random()); });
     RawPty far;
-    Panel panel(far.path);
-    ASSERT_TRUE(panel.comm->portOpen());
+    PanelRig panel(far.path());
+    ASSERT_TRUE(panel.serial().isOpen());
 
     std::atomic<std::size_t> written{0};
     std::atomic<bool> done{false};
@@ -91,16 +99,16 @@ TEST(LineFaults, FloodOfTenMegabytesKeepsMemoryAndTheWindowInBounds)
     QTimer probe;
     QObject::connect(&probe, &QTimer::timeout, [&] {
         ticks += written > 0 && !done;
-        largestBuffer = std::max(largestBuffer, panel.form().rxBuffer().size());
+        largestBuffer = std::max(largestBuffer, panel.panel().exchange().receiveBuffer().size());
     });
     const long memoryBefore = memoryInUseKiB();
     ASSERT_GT(memoryBefore, 0);
     probe.start(5);
     std::jthread writer([&](std::stop_token stop) { // as fast as the terminal takes it
         for (std::size_t at = 0; at < flood.size() && !stop.stop_requested(); written = at) {
-            pollfd out{far.master, POLLOUT, 0};
+            pollfd out{far.master(), POLLOUT, 0};
             ::poll(&out, 1, 50);
-            const ssize_t n = ::write(far.master, flood.data() + at, std::min<std::size_t>(4096, flood.size() - at));
+            const ssize_t n = ::write(far.master(), flood.data() + at, std::min<std::size_t>(4096, flood.size() - at));
             if (n < 0 && errno != EAGAIN && errno != EINTR)
                 break;
             at += static_cast<std::size_t>(std::max<ssize_t>(n, 0));
@@ -109,23 +117,24 @@ TEST(LineFaults, FloodOfTenMegabytesKeepsMemoryAndTheWindowInBounds)
     });
     ASSERT_TRUE(runLoopUntil([&] { return done.load(); }, 25000)) << "the flood did not get through";
     ASSERT_EQ(written, flood.size());
-    const auto slave = static_cast<int>(panel.comm->port().handle());
+    const auto slave = static_cast<int>(panel.serial().port().handle());
     ASSERT_TRUE(runLoopUntil(
         [&, unread = 0]() mutable { // till all written has been taken in
-            return ::ioctl(slave, FIONREAD, &unread) == 0 && unread + panel.comm->port().bytesAvailable() == 0;
+            return ::ioctl(slave, FIONREAD, &unread) == 0 && unread + panel.serial().port().bytesAvailable() == 0;
         },
         waitMs));
     const long memoryAfter = memoryInUseKiB();
 
     EXPECT_LT(memoryAfter - memoryBefore, 64L * 1024) << memoryBefore << " KiB before, " << memoryAfter << " after";
-    EXPECT_LE(largestBuffer, Form1::rxBufferCap);
+    EXPECT_LE(largestBuffer, Exchange::receiveBufferCap);
     EXPECT_GE(ticks, 3) << "the event loop starved during the flood";
     // No send opened a reply window to clear the buffer: the first bytes stay.
-    EXPECT_EQ(panel.label("Label12"), RenderTranscript(std::string_view(flood).substr(0, Form1::rxBufferCap)));
+    EXPECT_EQ(
+        panel.caption(c::rxdLine), renderTranscript(std::string_view(flood).substr(0, Exchange::receiveBufferCap)));
     EXPECT_TRUE(panel.warnings.empty());
-    panel.click("Command44");
+    panel.click(c::statusQuery);
     EXPECT_EQ(far.readAtLeast(4, waitMs), "CR0\r");
-    EXPECT_EQ(panel.label("Label11"), " C R 0 CR ");
+    EXPECT_EQ(panel.caption(c::txdLine), " C R 0 CR ");
 }
 
 TEST(LineFaults, EveryByteValueInOneReplyIsShownOneTokenEach)
@@ -135,15 +144,16 @@ TEST(LineFaults, EveryByteValueInOneReplyIsShownOneTokenEach)
     for (const std::size_t piece : {256u, 7u}) { // each piece on its own receive event
         SCOPED_TRACE(piece);
         RawPty far;
-        Panel panel(far.path);
+        PanelRig panel(far.path());
         panel.send("CR0");
         ASSERT_EQ(far.readAtLeast(4, waitMs), "CR0\r");
         for (std::size_t at = 0; at < all.size(); at += piece) {
             ASSERT_TRUE(far.writeAll(std::string_view(all).substr(at, piece)));
-            QM5_ASSERT_EVENTUALLY_EQ(panel.form().rxBuffer().size(), std::min(all.size(), at + piece), waitMs);
+            QM5_ASSERT_EVENTUALLY_EQ(
+                panel.panel().exchange().receiveBuffer().size(), std::min(all.size(), at + piece), waitMs);
         }
-        EXPECT_EQ(panel.label("Label12"), RenderTranscript(all));
-        EXPECT_EQ(panel.label("Label22"), "") << "a decoder took the reply";
+        EXPECT_EQ(panel.caption(c::rxdLine), renderTranscript(all));
+        EXPECT_EQ(panel.caption(c::statusLine), "") << "a decoder took the reply";
     }
 }
 
@@ -153,11 +163,11 @@ TEST(LineFaults, EveryByteValueInOneReplyIsShownOneTokenEach)
 TEST(LineFaults, HoldAtNineSixHundredStopsWithinAFrameOfTheRelease)
 {
     RawPty far;
-    Panel panel(far.path);
-    panel.click("Command33");
-    panel.click("Option10");  // 9600
-    panel.click("Option5");   // 001
-    panel.click("Command49"); // D.Zoom -: the arrows now repeat every 5 ms
+    PanelRig panel(far.path());
+    panel.click(c::comButton);
+    panel.click(c::speed9600);        // 9600
+    panel.click(c::address001);       // 001
+    panel.click(c::digitalZoomMinus); // D.Zoom -: the arrows now repeat every 5 ms
     ASSERT_EQ(far.readAtLeast(8, waitMs), "A001C31\r");
 
     const std::string frame = "A001C3A\r";
@@ -168,9 +178,9 @@ TEST(LineFaults, HoldAtNineSixHundredStopsWithinAFrameOfTheRelease)
         taken += far.readAvailable(budget - std::min(budget, taken.size()));
     };
     line.start();
-    QTest::mousePress(panel.control("Command8"), Qt::LeftButton);
+    QTest::mousePress(panel.control(c::cursorRight), Qt::LeftButton);
     runLoopUntil([&] { return takeAtLinePace(), line.elapsed() >= 2000; }, 4000);
-    QTest::mouseRelease(panel.control("Command8"), Qt::LeftButton);
+    QTest::mouseRelease(panel.control(c::cursorRight), Qt::LeftButton);
     takeAtLinePace();
     const std::string backlog = far.readAvailable();
     EXPECT_LE(backlog.size(), frame.size() + 1) << "still queued at the release";

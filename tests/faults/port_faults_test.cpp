@@ -1,15 +1,23 @@
 // Ports the panel cannot have: one another program holds, a directory, a regular file.
 
+#include <gtest/gtest.h>
+
 #include <QDir>
 #include <QFileInfo>
 #include <QSerialPort>
 #include <QTemporaryDir>
 
 #include "link/port_map.hpp"
-#include "panel.hpp"
+#include "rig/eventually.hpp"
+#include "rig/panel_rig.hpp"
+#include "rig/raw_pty.hpp"
+#include "window/control_names.hpp"
+#include <QTest>
 
 namespace qm5::test {
 namespace {
+
+namespace c = controls;
 
 TEST(PortFaults, PortHeldOrNotATerminalWarnsOnceAndSendsNothingThere)
 {
@@ -24,29 +32,29 @@ TEST(PortFaults, PortHeldOrNotATerminalWarnsOnceAndSendsNothingThere)
         for (const bool atStart : {true, false}) { // else the user chooses COM2
             SCOPED_TRACE(std::string(cause) + (atStart ? ", at start-up" : ", choosing COM2"));
             RawPty held, free;
-            std::string bad = notATerminal.isEmpty() ? held.path : notATerminal.toStdString();
+            std::string bad = notATerminal.isEmpty() ? held.path() : notATerminal.toStdString();
             // Another program on the terminal, with lock file and TIOCEXCL as QSerialPort leaves them.
-            auto holder = std::make_unique<QSerialPort>(QString::fromStdString(held.path));
+            auto holder = std::make_unique<QSerialPort>(QString::fromStdString(held.path()));
             ASSERT_TRUE(!notATerminal.isEmpty() || holder->open(QIODevice::ReadWrite));
 
-            Panel panel(atStart ? bad : free.path, atStart ? free.path : bad);
+            PanelRig panel(atStart ? bad : free.path(), atStart ? free.path() : bad);
             if (!atStart) {
-                panel.click("Command33");
-                panel.click("Option2");
+                panel.click(c::comButton);
+                panel.click(c::com2);
             }
             ASSERT_EQ(panel.warnings.size(), 1u);
             EXPECT_EQ(panel.warnings[0], bad + ": " + cause);
-            EXPECT_FALSE(panel.comm->portOpen());
-            EXPECT_EQ(panel.window->isVisible("Frame8"), !atStart) << "a failed choice leaves the port panel open";
+            EXPECT_FALSE(panel.serial().isOpen());
+            EXPECT_EQ(panel.window().isVisible(c::portPanel), !atStart) << "a failed choice leaves the port panel open";
 
             // A press after the warning tries again quietly; the fallback is port 1.
-            panel.click("Command44");
+            panel.click(c::statusQuery);
             if (atStart) {
-                QM5_ASSERT_EVENTUALLY_EQ(panel.label("Label12"), std::string(" X X X X"), waitMs);
+                QM5_ASSERT_EVENTUALLY_EQ(panel.caption(c::rxdLine), std::string(" X X X X"), waitMs);
             } else {
                 ASSERT_EQ(free.readAtLeast(4, waitMs), "CR0\r");
                 ASSERT_TRUE(free.writeAll("80\r"));
-                QM5_ASSERT_EVENTUALLY_EQ(panel.label("Label22"), std::string(" Stand by"), waitMs);
+                QM5_ASSERT_EVENTUALLY_EQ(panel.caption(c::statusLine), std::string(" Stand by"), waitMs);
             }
             EXPECT_EQ(held.readAtLeast(1, 300), "") << "a frame on the held port";
             EXPECT_EQ(free.readAvailable(), "");
@@ -56,9 +64,9 @@ TEST(PortFaults, PortHeldOrNotATerminalWarnsOnceAndSendsNothingThere)
 
             if (atStart && notATerminal.isEmpty()) {
                 holder.reset(); // once the other program lets go, the next press gets through
-                panel.click("Command44");
+                panel.click(c::statusQuery);
                 EXPECT_EQ(held.readAtLeast(4, waitMs), "CR0\r");
-                EXPECT_TRUE(panel.comm->portOpen());
+                EXPECT_TRUE(panel.serial().isOpen());
             }
         }
     }
@@ -71,23 +79,23 @@ TEST(PortFaults, PulledAdapterNeverTurnsIntoTheBuiltInPort)
 {
     QTemporaryDir scratch;
     RawPty builtIn;
-    const PortDevices devices{scratch.filePath("qm5rsc-com").toStdString(), {builtIn.path, "/nonexistent/ttyS1"}};
+    const PortDevices devices{scratch.filePath("qm5rsc-com").toStdString(), {builtIn.path(), "/nonexistent/ttyS1"}};
     const std::string link = devices.linkStem + "1";
     auto adapter = std::make_unique<RawPty>();
     adapter->linkAs(link);
-    Panel panel([devices](int port) { return DevicePathForPort(port, devices); });
-    panel.click("Command44");
+    PanelRig panel([devices](int port) { return devicePathForPort(port, devices); });
+    panel.click(c::statusQuery);
     ASSERT_EQ(adapter->readAtLeast(4, waitMs), "CR0\r");
 
     ::unlink(link.c_str()); // pulled: udev removes the link, the device goes
     adapter.reset();
-    QM5_ASSERT_EVENTUALLY(!panel.comm->portOpen(), waitMs);
-    panel.click("Command17");
-    QM5_ASSERT_EVENTUALLY_EQ(panel.label("Label12"), std::string(" X X X X"), waitMs);
+    QM5_ASSERT_EVENTUALLY(!panel.serial().isOpen(), waitMs);
+    panel.click(c::powerOn);
+    QM5_ASSERT_EVENTUALLY_EQ(panel.caption(c::rxdLine), std::string(" X X X X"), waitMs);
 
     RawPty replugged;
     replugged.linkAs(link);
-    panel.click("Command18");
+    panel.click(c::powerOff);
     EXPECT_EQ(replugged.readAtLeast(4, waitMs), "C01\r");
     EXPECT_EQ(builtIn.readAvailable(), "") << "a frame went to the built-in port";
     EXPECT_TRUE(panel.warnings.empty());

@@ -1,22 +1,31 @@
 // What a user can do to the window: huge commands, click storms, END at a bad moment.
 
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QTest>
 
 #include <array>
 #include <random>
 
 #include "link/transcript.hpp"
-#include "panel.hpp"
-#include "window/inventory.hpp"
+#include "rig/eventually.hpp"
+#include "rig/panel_rig.hpp"
+#include "rig/raw_pty.hpp"
+#include "window/control_names.hpp"
+#include "window/layout_table.hpp"
 
 namespace qm5::test {
 namespace {
 
+namespace c = controls;
+
 TEST(WindowAbuse, HundredThousandCharacterCommandGoesOutWhole)
 {
     RawPty far;
-    Panel panel(far.path);
-    panel.click("Option5"); // address 001
+    PanelRig panel(far.path());
+    panel.click(c::address001); // address 001
     // Printable ASCII and Latin-1 letters, one byte each on the line.
     std::mt19937 random(100000);
     std::string text(100000 - 10, ' ');
@@ -24,27 +33,28 @@ TEST(WindowAbuse, HundredThousandCharacterCommandGoesOutWhole)
         const unsigned pick = random() % (95 + 96);
         c = static_cast<char>(pick < 95 ? 32 + pick : 160 + (pick - 95));
     }
-    QLineEdit* edit = panel.text1();
+    QLineEdit* edit = qobject_cast<QLineEdit*>(panel.control(c::commandText));
     edit->setText(QString::fromLatin1(text));
     QTest::keyClicks(edit, "0123456789"); // the last ten typed onto the end
-    panel.click("Command95");
+    panel.click(c::sendButton);
 
     const std::string frame = "A001" + text + "0123456789\r";
     const std::string got = far.readAtLeast(frame.size(), 20000);
     EXPECT_TRUE(got == frame) << got.size() << " bytes of " << frame.size();
-    EXPECT_TRUE(panel.label("Label11") == RenderTranscript(frame)) << "the transcript differs";
+    EXPECT_TRUE(panel.caption(c::txdLine) == renderTranscript(frame)) << "the transcript differs";
     EXPECT_EQ(edit->text().size(), 100000) << "SEND keeps the text";
-    panel.click("Command44"); // still usable
+    panel.click(c::statusQuery); // still usable
     EXPECT_EQ(far.readAtLeast(8, waitMs), "A001CR0\r");
-    EXPECT_EQ(panel.label("Label11"), " A 0 0 1 C R 0 CR ");
+    EXPECT_EQ(panel.caption(c::txdLine), " A 0 0 1 C R 0 CR ");
 }
 
 TEST(WindowAbuse, ThousandRapidClicksSendThousandFramesInOrder)
 {
-    const char* const addresses[] = {"Option3", "Option4", "Option5", "Option6", "Option7", "Option8"};
+    const std::string_view addresses[] = {
+        c::singleAddress, c::allAddress, c::address001, c::address002, c::address003, c::address004};
     const char* const prefixes[] = {"", "AFFF", "A001", "A002", "A003", "A004"};
     RawPty far;
-    Panel panel(far.path);
+    PanelRig panel(far.path());
     for (const bool changeAddress : {false, true}) { // before every click
         SCOPED_TRACE(changeAddress ? "address changed before each click" : "one address");
         std::string expected;
@@ -52,7 +62,7 @@ TEST(WindowAbuse, ThousandRapidClicksSendThousandFramesInOrder)
             const std::size_t a = changeAddress ? i % 6 : 0;
             if (changeAddress)
                 panel.click(addresses[a]);
-            panel.click("Command17"); // ON
+            panel.click(c::powerOn); // ON
             expected += std::string(prefixes[a]) + "C00\r";
         }
         const std::string got = far.readAtLeast(expected.size(), 20000);
@@ -65,10 +75,10 @@ TEST(WindowAbuse, ThousandRapidClicksSendThousandFramesInOrder)
 TEST(WindowAbuse, ServiceChordAndLogoStormsEndInTheViewOfTheLastAction)
 {
     RawPty far;
-    Panel panel(far.path);
-    Form1Window& window = *panel.window;
-    QWidget* text1 = panel.text1();
-    int height = Form1::compactHeight;
+    PanelRig panel(far.path());
+    PanelWindow& window = panel.window();
+    QWidget* text1 = qobject_cast<QLineEdit*>(panel.control(c::commandText));
+    int height = outerHeight(View::Compact);
     bool unlocked = false;
     std::mt19937 random(34);
     const Qt::KeyboardModifiers wrong[] = {
@@ -78,29 +88,29 @@ TEST(WindowAbuse, ServiceChordAndLogoStormsEndInTheViewOfTheLastAction)
         case 0: // the chord, on the window or in Text1: it counts wherever the focus is
         case 1:
             QTest::keyClick(action == 0 ? &window : text1, Qt::Key_K, Qt::ControlModifier);
-            height = Form1::serviceHeight;
+            height = outerHeight(View::Service);
             unlocked = true;
             break;
         case 2:
             QTest::keyClick(&window, Qt::Key_K, wrong[random() % 3]);
             break;
         case 3:
-            QTest::mouseDClick(panel.control("Image1"), Qt::LeftButton);
-            height = unlocked ? Form1::fullHeight : height;
+            QTest::mouseDClick(panel.control(c::logo), Qt::LeftButton);
+            height = unlocked ? outerHeight(View::Full) : height;
             break;
         default:
-            if (!window.isVisible("Command34"))
+            if (!window.isVisible(c::dataButton))
                 continue; // hidden until the first chord
-            panel.click("Command34");
+            panel.click(c::dataButton);
             unlocked = false;
-            height = height >= 6000 ? Form1::compactHeight : Form1::dataHeight;
+            height = height >= 6000 ? outerHeight(View::Compact) : outerHeight(View::Data);
         }
-        const char* caption = height >= Form1::serviceHeight ? "CLOSE"
-            : height == Form1::dataHeight                    ? "データを表示しない"
-                                                             : "データを表示する";
+        const char* caption = height >= outerHeight(View::Service) ? "CLOSE"
+            : height == outerHeight(View::Data)                    ? "データを表示しない"
+                                                                   : "データを表示する";
         ASSERT_EQ(window.windowHeight(), height) << "action " << i;
-        ASSERT_EQ(panel.form().serviceUnlocked(), unlocked ? 1 : 0) << "action " << i;
-        ASSERT_EQ(panel.label("Command34"), caption) << "action " << i;
+        ASSERT_EQ(panel.panel().views().serviceUnlocked(), unlocked) << "action " << i;
+        ASSERT_EQ(panel.caption(c::dataButton), caption) << "action " << i;
     }
     EXPECT_EQ(window.height(), twipsToPixels(height - nonClientHeight)); // the widget follows too
     EXPECT_EQ(text1->property("text").toString(), QString()) << "the chord typed into Text1";
@@ -122,27 +132,29 @@ TEST(WindowEnd, EndInTheMiddleOfAnExchangeOrAHoldStopsEverything)
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         RawPty line;
-        Panel p(line.path);
+        PanelRig p(line.path());
         if (row.holding) {
-            QTest::mousePress(p.control("Command15"), Qt::LeftButton);
+            QTest::mousePress(p.control(c::zoomPlus), Qt::LeftButton);
             ASSERT_GE(line.readAtLeast(12, waitMs).size(), 12u); // three frames at least
-            QTest::keyClick(p.control("Command16"), Qt::Key_Space);
+            QTest::keyClick(p.control(c::endButton), Qt::Key_Space);
         } else {
-            p.click("Command44");
+            p.click(c::statusQuery);
             ASSERT_EQ(line.readAtLeast(4, waitMs), "CR0\r");
             if (*row.before) {
                 ASSERT_TRUE(line.writeAll(row.before));
-                QM5_ASSERT_EVENTUALLY_EQ(p.label("Label12"), " " + std::string(row.before) + " ", waitMs);
+                QM5_ASSERT_EVENTUALLY_EQ(p.caption(c::rxdLine), " " + std::string(row.before) + " ", waitMs);
             }
-            p.click("Command16");
+            p.click(c::endButton);
         }
-        Form1& f = p.form(); // timers running, one bit each
+        ControlPanel& f = p.panel(); // timers running, one bit each
         auto timers = [&] {
-            return f.timer1().isActive() | f.timer2().isActive() << 1 | f.timer3().isActive() << 2
-                | f.timer4().isActive() << 3;
+            return f.holds().repeatTimer().isActive() | f.exchange().replyTimer().isActive() << 1
+                | f.views().portPanelTimer().isActive() << 2 | f.exchange().clearTimer().isActive() << 3;
         };
-        auto labels = [&] { return std::array{p.label("Label11"), p.label("Label12"), p.label("Label22")}; };
-        EXPECT_FALSE(p.comm->portOpen());
+        auto labels = [&] {
+            return std::array{p.caption(c::txdLine), p.caption(c::rxdLine), p.caption(c::statusLine)};
+        };
+        EXPECT_FALSE(p.serial().isOpen());
         EXPECT_EQ(timers(), 0);
         const auto shown = labels();
         line.readAvailable();
@@ -159,9 +171,9 @@ TEST(WindowEnd, EndInTheMiddleOfAnExchangeOrAHoldStopsEverything)
 TEST(WindowAbuse, HoldEndsWhenTheWarningBoxOpens)
 {
     RawPty line;
-    Panel p(line.path);
-    p.window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(p.window.get()));
+    PanelRig p(line.path());
+    p.window().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&p.window()));
     // What the program's own warning does, less the nested loop of exec(): a
     // modal box comes up and takes the activation away from the panel.
     std::unique_ptr<QMessageBox> box;
@@ -172,20 +184,20 @@ TEST(WindowAbuse, HoldEndsWhenTheWarningBoxOpens)
         box->show();
         box->activateWindow();
     };
-    p.click("Command33"); // COM
-    QTest::mousePress(p.control("Command15"), Qt::LeftButton);
+    p.click(c::comButton); // COM
+    QTest::mousePress(p.control(c::zoomPlus), Qt::LeftButton);
     ASSERT_GE(line.readAtLeast(12, waitMs).size(), 12u);
     // COM2 has no device: the warning comes while "+" is still held.
-    p.control("Option2")->setFocus();
-    QTest::keyClick(p.control("Option2"), Qt::Key_Space);
+    p.control(c::com2)->setFocus();
+    QTest::keyClick(p.control(c::com2), Qt::Key_Space);
     ASSERT_EQ(p.warnings.size(), 1u);
-    QM5_ASSERT_EVENTUALLY_EQ(p.form().repeatCode(), 0, waitMs);
-    EXPECT_FALSE(p.form().timer1().isActive());
+    QM5_ASSERT_EVENTUALLY_EQ(p.panel().holds().held(), RepeatCode::None, waitMs);
+    EXPECT_FALSE(p.panel().holds().repeatTimer().isActive());
     line.readAtLeast(1, 100);
     EXPECT_EQ(line.readAtLeast(1, 400), "") << "frames after the hold ended";
 
     box.reset(); // the box goes, the user lets go of the mouse: still nothing is sent
-    QTest::mouseRelease(p.control("Command15"), Qt::LeftButton);
+    QTest::mouseRelease(p.control(c::zoomPlus), Qt::LeftButton);
     EXPECT_EQ(line.readAtLeast(1, 200), "");
     EXPECT_EQ(p.ends, 0);
 }

@@ -33,7 +33,7 @@ Framing frameByLines(std::string_view stream)
     std::string line;
     for (const char c : stream) {
         if (c == '\r') {
-            if (line.size() > FrameReader::kMaxFrame || !std::all_of(line.begin(), line.end(), printable))
+            if (line.size() > FrameReader::maxFrame || !std::all_of(line.begin(), line.end(), printable))
                 ++out.skipped;
             else if (!line.empty())
                 out.frames.push_back(line);
@@ -42,7 +42,7 @@ Framing frameByLines(std::string_view stream)
             line += c;
         }
     }
-    out.buffered = line.size() <= FrameReader::kMaxFrame ? line.size() : 0;
+    out.buffered = line.size() <= FrameReader::maxFrame ? line.size() : 0;
     return out;
 }
 
@@ -80,11 +80,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         at += piece.size();
         for (std::string& f : pieces.feed(piece))
             frames.push_back(std::move(f));
-        require(pieces.buffered() <= FrameReader::kMaxFrame);
+        require(pieces.buffered() <= FrameReader::maxFrame);
         for (std::size_t i = 0; i < lines.size(); ++i) {
             lines[i].receive(piece, now);
-            require(lines[i].pendingBytes() <= Line::kMaxPendingBytes);
-            require(lines[i].reader().buffered() <= FrameReader::kMaxFrame);
+            require(lines[i].pendingBytes() <= Line::maxPendingBytes);
+            require(lines[i].reader().buffered() <= FrameReader::maxFrame);
             out[i] += lines[i].takeDue(now);
         }
     }
@@ -109,7 +109,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         const std::string* line = &out[5 * s]; // none, slow, split, garbled, silent
         for (const char c : line[0])
-            owed -= c == Projector::kAck || c == Projector::kNak || c == Projector::kCr ? 1 : 0;
+            owed -= c == Projector::ack || c == Projector::nak || c == Projector::cr ? 1 : 0;
         require(owed == 0);
         std::string garbled = line[0];
         for (char& c : garbled)
@@ -122,7 +122,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             Projector& p = *lines[5 * s].projector(address);
             for (const std::string_view code : {"CR0", "CR1", "CR4", "CRA", "CR7", "CR3", "CR6", "CR PRESSURE"}) {
                 const auto status =
-                    qm5::DecodeReply(qm5::RenderTranscript(p.execute(code, now)), std::string(code) + '\r', "");
+                    qm5::decodeReply(qm5::renderTranscript(p.execute(code, now)), std::string(code) + '\r', "");
                 require(status && status->find("CR") == std::string::npos);
             }
         }

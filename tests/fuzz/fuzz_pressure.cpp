@@ -45,7 +45,7 @@ std::optional<std::int64_t> referenceReading(std::string_view text)
 
 void checkRounding(double x)
 {
-    const double got = qm5::RoundHalfEven(x);
+    const double got = qm5::roundHalfEven(x);
     require(std::isnan(x) ? std::isnan(got) : got == std::nearbyint(x));
 }
 
@@ -54,23 +54,23 @@ void checkRounding(double x)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::string_view text = qm5::fuzz::text(data, size);
-    const auto reading = qm5::ReadPressureReading(text);
+    const auto reading = qm5::readPressureReading(text);
     require(reading == referenceReading(text));
     // The transcript's blanks never split a number; what follows one never changes it.
-    require(qm5::ReadPressureReading(qm5::RenderTranscript(text)) == reading);
-    require(qm5::ReadPressureReading(std::string(text) + " CR ") == reading);
+    require(qm5::readPressureReading(qm5::renderTranscript(text)) == reading);
+    require(qm5::readPressureReading(std::string(text) + " CR ") == reading);
 
-    const auto status = qm5::PressureText(text);
+    const auto status = qm5::pressureText(text);
     require(reading || !status);
     if (reading) {
         const std::int64_t n = *reading;
-        const auto hpa = qm5::PressureFromReading(n);
+        const auto hpa = qm5::pressureFromReading(n);
         require(status == (hpa ? std::optional(std::to_string(*hpa) + " hPa") : std::nullopt));
         const long double exact = (5.0L * n / 1024.0L - 0.204L) / 0.00459L + 150.0L;
         if (n >= -6553 && n <= 6553) {
             // The sensor's whole range: rounded to nearest, never lower for a higher reading.
             require(hpa && std::fabs(*hpa - exact) <= 0.5L + 1e-9L);
-            require(n == 6553 || qm5::PressureFromReading(n + 1) >= hpa);
+            require(n == 6553 || qm5::pressureFromReading(n + 1) >= hpa);
         } else if (hpa) {
             require(std::fabs(*hpa - exact) <= 0.5L + 1e-6L * std::fabs(exact));
         } else {

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <string>
 
-#include "core/form1.hpp"
+#include "core/control_panel.hpp"
 #include "decode/decode_reply.hpp"
 #include "fuzz_check.hpp"
 #include "link/link_options.hpp"
@@ -15,23 +15,26 @@
 #include "support/fake_display.hpp"
 #include "support/fake_serial_control.hpp"
 #include "support/manual_clock.hpp"
+#include "window/control_names.hpp"
 
 namespace {
 
 using qm5::fuzz::require;
 
-constexpr std::string_view kStatusQueries[] = {"Command44", "Command45", "Command47", "Command12", "Command55",
-    "Command46", "Command54", "Command38", "Command99", "Command52"};
+namespace c = qm5::controls;
+constexpr std::string_view statusQueries[] = {c::statusQuery, c::modeQuery, c::settingQuery, c::setting2Query,
+    c::lampModeQuery, c::lampTimeQuery, c::temperatureQuery, c::pcTypeQuery, c::pressureQuery, c::powerFailQuery};
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     qm5::test::FakeDisplay display;
-    qm5::test::FakeSerialControl comm;
+    qm5::test::FakeSerialControl serial;
     qm5::test::ManualClock clock;
-    qm5::Form1 form{display, comm, clock};
-    form.Form_Load();
+    qm5::ControlPanel panel{display, serial, clock};
+    panel.load();
+    qm5::Exchange& exchange = panel.exchange();
     std::size_t at = 0;
     const auto next = [&]() -> std::uint8_t { return at < size ? data[at++] : 0; };
     const auto take = [&](std::size_t count) {
@@ -45,14 +48,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // transcript line shows the buffer, the status line its decoding or what
     // it showed before.
     const auto receive = [&](const std::string& piece) {
-        const std::string rx = form.rxBuffer() + piece;
-        const std::string status = display.caption("Label22");
-        comm.receive(piece);
-        require(form.rxBuffer() == rx.substr(0, qm5::Form1::rxBufferCap));
-        const std::string transcript = qm5::RenderTranscript(form.rxBuffer());
-        require(display.caption("Label12") == transcript);
-        const auto decoded = qm5::DecodeReply(transcript, form.lastCommand(), form.targetPrefix());
-        require(display.caption("Label22") == decoded.value_or(status));
+        const std::string rx = exchange.receiveBuffer() + piece;
+        const std::string status = display.caption(c::statusLine);
+        serial.receive(piece);
+        require(exchange.receiveBuffer() == rx.substr(0, qm5::Exchange::receiveBufferCap));
+        const std::string transcript = qm5::renderTranscript(exchange.receiveBuffer());
+        require(display.caption(c::rxdLine) == transcript);
+        const auto decoded = qm5::decodeReply(transcript, exchange.lastFrame(), exchange.addressPrefix());
+        require(display.caption(c::statusLine) == decoded.value_or(status));
     };
     const auto pick = [&](const auto& of) -> const auto&
     {
@@ -65,10 +68,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             receive(take(next()));
             break; // a piece of reply
         case 1:
-            require(form.Command_Click(pick(qm5::oneShotButtons).control));
+            require(panel.clicked(pick(qm5::oneShotButtons).control));
             break;
         case 2:
-            require(form.Command_Click(pick(kStatusQueries)));
+            require(panel.clicked(pick(statusQueries)));
             break;
         case 3:
             clock.advance(next() * 16 + next() % 16);
@@ -77,21 +80,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             clock.fireNext();
             break;
         case 5:
-            require(form.Option_Click(pick(qm5::addressOptions).control));
+            require(panel.optionChosen(pick(qm5::addressOptions).control));
             break;
         case 6:
-            require(form.Command_MouseDown(pick(qm5::heldButtons).control));
+            require(panel.pressed(pick(qm5::heldButtons).control));
             break;
         case 7:
-            form.Command_MouseUp(pick(qm5::heldButtons).control);
+            panel.released(pick(qm5::heldButtons).control);
             break;
         case 8: // free text, sent as typed
-            display.setText("Text1", take(next() % 32));
-            form.Command95_Click();
+            display.setText(c::commandText, take(next() % 32));
+            panel.sendClicked();
             break;
         case 9: { // a serial event; only a receive event carries data
             const int code = next() % 8;
-            code == qm5::comEvReceive ? receive("") : comm.raiseEvent(code);
+            code == qm5::receivedEvent ? receive("") : serial.raise(code);
             break;
         }
         case 10: { // a flooding line: up to 64 KiB of one pattern in one event
@@ -107,36 +110,36 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         case 11: // port panel and the port itself
             switch (next() % 8) {
             case 0:
-                form.Option1_Click();
+                panel.optionChosen(c::com1);
                 break;
             case 1:
-                form.Option2_Click();
+                panel.optionChosen(c::com2);
                 break;
             case 2:
-                form.Option_Click(pick(qm5::speedOptions).control);
+                panel.optionChosen(pick(qm5::speedOptions).control);
                 break;
             case 3:
-                form.Command33_Click();
+                panel.comClicked();
                 break;
             case 4:
-                form.Command96_Click();
+                panel.clearTextClicked();
                 break;
             case 5: { // a port goes missing or comes back
                 const int port = 1 + next() % 2;
-                if (comm.failingPorts.erase(port) == 0)
-                    comm.failingPorts.emplace(port, "Port not found");
+                if (serial.failingPorts.erase(port) == 0)
+                    serial.failingPorts.emplace(port, "Port not found");
                 break;
             }
             case 6:
-                comm.setPortOpen(false);
+                serial.close();
                 break; // the adapter was pulled
             case 7:
-                form.Command16_Click();
+                panel.endClicked();
                 return 0; // END: the program stops here
             }
             break;
         }
-        require(form.rxBuffer().size() <= qm5::Form1::rxBufferCap);
+        require(exchange.receiveBuffer().size() <= qm5::Exchange::receiveBufferCap);
     }
     return 0;
 }

@@ -1,4 +1,4 @@
-// RenderTranscript on arbitrary bytes: the decoders read the transcript by
+// renderTranscript on arbitrary bytes: the decoders read the transcript by
 // position and the window renders the receive buffer piece by piece.
 
 #include <string>
@@ -11,7 +11,7 @@ using qm5::fuzz::require;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::string_view input = qm5::fuzz::text(data, size);
-    const std::string t = qm5::RenderTranscript(input);
+    const std::string t = qm5::renderTranscript(input);
     require(!t.empty() && t[0] == ' ');
 
     // Token by token, against tokens written out apart from the renderer; the
@@ -38,9 +38,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // Rendering in pieces and joining them equals rendering the whole.
     for (const std::size_t cut : {size / 2, size / 3, size - size / 4}) {
-        const std::string tail = qm5::RenderTranscript(input.substr(cut));
+        const std::string tail = qm5::renderTranscript(input.substr(cut));
         require(tail[0] == ' ');
-        require(qm5::RenderTranscript(input.substr(0, cut)) + tail.substr(1) == t);
+        require(qm5::renderTranscript(input.substr(0, cut)) + tail.substr(1) == t);
     }
     return 0;
 }

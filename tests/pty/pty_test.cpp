@@ -18,7 +18,8 @@
 #include "line.hpp"
 #include "pty_endpoint.hpp"
 #include "qt/qt_serial_control.hpp"
-#include "qt_support/eventually.hpp"
+#include "rig/eventually.hpp"
+#include "rig/raw_pty.hpp"
 
 namespace qm5 {
 namespace {
@@ -40,84 +41,83 @@ std::string readUntil(int fd, auto done)
 
 class SerialOverPty : public ::testing::Test {
 protected:
-    int master = -1;
-    std::string path;
+    test::RawPty pty{true}; // its slave stays open, so the far end can read its settings
     QtSerialControl control{[this](int port) -> std::string {
-        return port == 1 ? path : port == 2 ? "/nonexistent/qm5rsc-test-port" : "";
+        return port == 1 ? pty.path() : port == 2 ? "/nonexistent/qm5rsc-test-port" : "";
     }};
     std::string received;
     int events = 0;
 
     void SetUp() override
     {
-        char name[256] = {};
-        int slave = -1;
-        ASSERT_EQ(::openpty(&master, &slave, name, nullptr, nullptr), 0);
-        ::close(slave); // the control's open is the only one
-        path = name;
-        control.setOnComm([this] {
+        control.setEventHandler([this] {
             ++events;
-            if (control.commEvent() == comEvReceive)
-                received += control.input();
+            if (control.lastEvent() == receivedEvent)
+                received += control.readAll();
         });
-        ASSERT_FALSE(control.setCommPort(1));
-        const SerialError err = control.setPortOpen(true);
+        ASSERT_FALSE(control.setPortNumber(1));
+        const SerialError err = control.open();
         ASSERT_FALSE(err) << *err;
     }
-    void TearDown() override
+    speed_t farSpeed() const
     {
-        control.setPortOpen(false);
-        ::close(master);
+        termios t{};
+        ::tcgetattr(pty.slave(), &t);
+        return ::cfgetospeed(&t);
     }
 };
 
 TEST_F(SerialOverPty, BytesPassUnchangedBothWays)
 {
     const std::string frame = "A003CF INPUT1 VIDEO\r\x80\xff\x06\r";
-    ASSERT_FALSE(control.output(frame));
-    EXPECT_EQ(readUntil(master, [&](const std::string& got) { return got.size() >= frame.size(); }), frame);
+    ASSERT_FALSE(control.write(frame));
+    EXPECT_EQ(readUntil(pty.master(), [&](const std::string& got) { return got.size() >= frame.size(); }), frame);
 
     std::string all;
     for (int c = 0; c < 256; ++c)
         all.push_back(static_cast<char>(c));
-    ASSERT_EQ(::write(master, all.data(), all.size()), 256);
+    ASSERT_EQ(::write(pty.master(), all.data(), all.size()), 256);
     QM5_ASSERT_EVENTUALLY_EQ(received.size(), all.size(), 5000);
     EXPECT_EQ(received, all);
 }
 
 TEST_F(SerialOverPty, SettingsAreParsedAndAppliedToTheOpenPort)
 {
-    const std::pair<const char*, qint32> cases[] = {{"19200,N,8,1", 19200}, {"9600,E,7,2", 9600}, {"9600,N,8", 0},
+    const std::pair<std::string, qint32> cases[] = {{"19200,N,8,1", 19200}, {"9600,E,7,2", 9600}, {"9600,N,8", 0},
         {"fast,N,8,1", 0}, {"9600,X,8,1", 0}, {"9600,N,9,1", 0}, {"9600,N,8,3", 0}, {"", 0}};
     for (const auto& [text, baud] : cases) {
         LineSettings s;
-        EXPECT_EQ(ParseLineSettings(text, s), baud != 0) << text;
+        EXPECT_EQ(parseLineSettings(text, s), baud != 0) << text;
         EXPECT_TRUE(!baud || s.baud == baud) << text;
     }
-    ASSERT_FALSE(control.setSettings("9600,N,8,1"));
-    EXPECT_TRUE(control.portOpen());
-    EXPECT_EQ(control.port().baudRate(), 9600);
+    EXPECT_EQ(farSpeed(), B19200);
+    ASSERT_FALSE(control.setLineSettings("9600,N,8,1"));
+    EXPECT_TRUE(control.isOpen());
+    EXPECT_EQ(farSpeed(), B9600) << "applied to the open port at once";
+    control.close(); // and to a port opened later
+    ASSERT_FALSE(control.setLineSettings("19200,N,8,1"));
+    ASSERT_FALSE(control.open());
+    EXPECT_EQ(farSpeed(), B19200);
 }
 
 TEST_F(SerialOverPty, MissingDeviceIsReportedWithItsPath)
 {
-    control.setPortOpen(false);
-    ASSERT_FALSE(control.setCommPort(2));
-    EXPECT_EQ(control.setPortOpen(true), "/nonexistent/qm5rsc-test-port: No such file or directory");
-    EXPECT_FALSE(control.portOpen());
+    control.close();
+    ASSERT_FALSE(control.setPortNumber(2));
+    EXPECT_EQ(control.open(), "/nonexistent/qm5rsc-test-port: No such file or directory");
+    EXPECT_FALSE(control.isOpen());
 }
 
 TEST_F(SerialOverPty, FarEndClosingClosesThePortWithoutSpinning)
 {
-    ASSERT_EQ(::write(master, "80\r", 3), 3);
+    ASSERT_EQ(::write(pty.master(), "80\r", 3), 3);
     QM5_ASSERT_EVENTUALLY_EQ(received, std::string("80\r"), 5000);
-    ::close(master);
-    master = -1;
-    QM5_ASSERT_EVENTUALLY(!control.portOpen(), 5000);
+    pty.hangUp();
+    QM5_ASSERT_EVENTUALLY(!control.isOpen(), 5000);
     const int eventsAtClose = events;
     QTest::qWait(200);
     EXPECT_EQ(events, eventsAtClose) << "a closed port raises no more events";
-    EXPECT_TRUE(control.output("C00\r").has_value()) << "a closed port reports the write as failed";
+    EXPECT_TRUE(control.write("C00\r").has_value()) << "a closed port reports the write as failed";
 }
 
 // The panel's side of the virtual projector's line: open, send, read one reply.

@@ -1,10 +1,18 @@
 #include "support/fake_display.hpp"
 
+#include "window/layout_table.hpp"
+
 namespace qm5::test {
 
-FakeDisplay::FakeDisplay() : hidden_{"Frame8", "Command34"}
+FakeDisplay::FakeDisplay()
 {
-    captions_.emplace("Command34", "データを表示する");
+    // Start state as the layout table gives it.
+    for (const ControlSpec& c : layoutControls) {
+        if (!c.visible)
+            hidden_.emplace(c.name);
+        if (!c.caption.empty())
+            captions_.emplace(c.name, c.caption);
+    }
 }
 
 void FakeDisplay::setCaption(std::string_view control, const std::string& text)
@@ -44,9 +52,9 @@ void FakeDisplay::setText(std::string_view control, const std::string& text)
     texts_.insert_or_assign(std::string(control), text);
 }
 
-void FakeDisplay::selectOption(std::string_view control)
+void FakeDisplay::checkOption(std::string_view control)
 {
-    selectedOptions.emplace_back(control);
+    checkedOptions.emplace_back(control);
 }
 
 } // namespace qm5::test

@@ -21,7 +21,7 @@ public:
     bool isVisible(std::string_view control) const override;
     std::string text(std::string_view control) const override;
     void setText(std::string_view control, const std::string& text) override;
-    void selectOption(std::string_view control) override;
+    void checkOption(std::string_view control) override;
     int windowWidth() const override { return width; }
     int windowHeight() const override { return height; }
     void setWindowHeight(int twips) override { height = twips; }
@@ -41,7 +41,7 @@ public:
     int screenH = 1080 * 15;
 
     std::vector<std::string> warnings;
-    std::vector<std::string> selectedOptions;
+    std::vector<std::string> checkedOptions;
     bool ended = false;
 
 private:

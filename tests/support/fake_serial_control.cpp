@@ -1,8 +1,10 @@
 #include "support/fake_serial_control.hpp"
 
+#include <utility>
+
 namespace qm5::test {
 
-SerialError FakeSerialControl::setCommPort(int port)
+SerialError FakeSerialControl::setPortNumber(int port)
 {
     if (open_)
         return "Operation not valid while the port is open";
@@ -12,55 +14,54 @@ SerialError FakeSerialControl::setCommPort(int port)
     return {};
 }
 
-SerialError FakeSerialControl::setSettings(const std::string& s)
+SerialError FakeSerialControl::setLineSettings(const std::string& s)
 {
     settings = s;
     return {};
 }
 
-SerialError FakeSerialControl::setPortOpen(bool open)
+SerialError FakeSerialControl::open()
 {
-    if (open) {
-        if (open_)
-            return "Port already open";
-        if (auto it = failingPorts.find(port_); it != failingPorts.end())
-            return it->second;
-        open_ = true;
-        ++openCount;
-    } else {
-        if (open_)
-            ++closeCount;
-        open_ = false;
-    }
+    if (open_)
+        return "Port already open";
+    if (auto it = failingPorts.find(port_); it != failingPorts.end())
+        return it->second;
+    open_ = true;
+    ++opens;
     return {};
 }
 
-SerialError FakeSerialControl::output(const std::string& text)
+void FakeSerialControl::close()
+{
+    open_ = false;
+}
+
+SerialError FakeSerialControl::write(const std::string& text)
 {
     if (!open_)
         return "Operation valid only when the port is open";
     writes.push_back(text);
+    if (onWrite)
+        onWrite(text);
     return {};
 }
 
-std::string FakeSerialControl::input()
+std::string FakeSerialControl::readAll()
 {
-    std::string out;
-    out.swap(pending_);
-    return out;
+    return std::exchange(pending_, {});
 }
 
 void FakeSerialControl::receive(const std::string& chars)
 {
     pending_ += chars;
-    event_ = comEvReceive;
-    raiseOnComm();
+    event_ = receivedEvent;
+    raiseEvent();
 }
 
-void FakeSerialControl::raiseEvent(int code)
+void FakeSerialControl::raise(int code)
 {
     event_ = code;
-    raiseOnComm();
+    raiseEvent();
 }
 
 } // namespace qm5::test

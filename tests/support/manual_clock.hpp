@@ -11,7 +11,7 @@
 
 namespace qm5::test {
 
-class ManualClock : public TimerFactory {
+class ManualClock : public Clock {
 public:
     std::unique_ptr<Timer> createTimer() override;
     std::int64_t nowUs() const override { return now_ * 1000; }

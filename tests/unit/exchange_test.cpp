@@ -1,219 +1,184 @@
-// The exchange routine, the receive path and the two one-shot timers on the manual clock;
-// start-up, COM, port switching and the speed options with the fake serial control.
+// The exchange engine, start-up, the port options and END, on the manual clock.
 
-#include "support/form_fixture.hpp"
+#include <gtest/gtest.h>
+
+#include "support/logic.hpp"
 
 namespace qm5::test {
 namespace {
 
-class Exchange : public FormFixture {
-protected:
-    void sendStatus() { ASSERT_TRUE(form.Command_Click("Command44")); }
+struct ExchangeTest : ::testing::Test, Logic {
+    void status() { ASSERT_TRUE(panel.clicked(c::statusQuery)); }
 };
 
-TEST_F(Exchange, StatusQueryEndToEnd)
+TEST_F(ExchangeTest, StatusQueryFromSendToClearedDisplay)
 {
-    sendStatus();
-    EXPECT_EQ(comm.writes, std::vector<std::string>{"CR0\r"});
-    EXPECT_EQ(label("Label11"), " C R 0 CR ");
-    EXPECT_EQ(form.awaitingReply(), 1);
-    comm.raiseEvent(3); // a line-state change is no reply
-    EXPECT_EQ(form.awaitingReply(), 1);
+    status();
+    EXPECT_EQ(serial.writes, std::vector<std::string>{"CR0\r"});
+    EXPECT_EQ(shown(c::txdLine), " C R 0 CR ");
+    serial.raise(3); // a line-state change is no reply
+    EXPECT_TRUE(exchange().awaitingReply());
     clock.advance(30);
-    comm.receive("8");
-    EXPECT_EQ(label("Label12"), " 8 ");
-    EXPECT_EQ(label("Label22"), "");
-    EXPECT_EQ(form.awaitingReply(), 0);
-    comm.receive("0\r");
-    EXPECT_EQ(label("Label12"), " 8 0 CR ");
-    EXPECT_EQ(label("Label22"), " Stand by");
+    serial.receive("8");
+    EXPECT_EQ(shown(c::rxdLine), " 8 ");
+    EXPECT_EQ(shown(c::statusLine), "");
+    EXPECT_FALSE(exchange().awaitingReply());
+    serial.receive("0\r");
+    EXPECT_EQ(shown(c::rxdLine), " 8 0 CR ");
+    EXPECT_EQ(shown(c::statusLine), " Stand by");
 
     clock.advance(469); // 499 ms after the send: the reply window is still open
-    EXPECT_EQ(form.rxBuffer(), "80\r");
+    EXPECT_EQ(exchange().receiveBuffer(), "80\r");
     clock.advance(1);
-    EXPECT_EQ(form.rxBuffer(), "");
-    EXPECT_EQ(label("Label12"), " 8 0 CR ") << "an answered query keeps its reply on show";
+    EXPECT_EQ(exchange().receiveBuffer(), "");
+    EXPECT_EQ(shown(c::rxdLine), " 8 0 CR ") << "an answered query keeps its reply on show";
     clock.advance(499);
-    EXPECT_EQ(label("Label22"), " Stand by");
+    EXPECT_EQ(shown(c::statusLine), " Stand by");
     clock.advance(1);
-    EXPECT_EQ(label("Label11") + label("Label12") + label("Label22"), "");
-    EXPECT_FALSE(form.timer2().isActive() || form.timer4().isActive());
+    EXPECT_EQ(shown(c::txdLine) + shown(c::rxdLine) + shown(c::statusLine), "");
+    EXPECT_FALSE(exchange().replyTimer().isActive() || exchange().clearTimer().isActive());
 }
 
-// A missing reply: see IntervalsPersistAcrossSends.
-TEST_F(Exchange, LateReplyIsShownAndDecoded)
+// Late, unsolicited and doubled replies: the buffer is what counts, decoded from its start.
+TEST_F(ExchangeTest, WhatStandsInTheBufferIsDecodedFromItsStart)
 {
-    sendStatus();
+    status();
     clock.advance(600);
-    comm.receive("00\r");
-    EXPECT_EQ(label("Label12"), " 0 0 CR ");
-    EXPECT_EQ(label("Label22"), " Power ON");
-    EXPECT_EQ(form.rxBuffer(), "00\r") << "no reply window is open to clear it";
-}
-
-TEST_F(Exchange, UnsolicitedCharactersStandBeforeTheNextReply)
-{
-    comm.receive("x");
-    EXPECT_EQ(label("Label12"), " x ");
-    sendStatus();
-    comm.receive("80\r");
-    EXPECT_EQ(label("Label12"), " x 8 0 CR ");
-    EXPECT_EQ(label("Label22"), "") << "only the start of the buffer is decoded";
-}
-
-TEST_F(Exchange, SecondFrameWithinTheWindowKeepsBothReplies)
-{
-    sendStatus();
-    comm.receive("00\r");
+    serial.receive("00\r"); // late: shown and decoded, kept until the next window ends
+    EXPECT_EQ(shown(c::statusLine), " Power ON");
+    EXPECT_EQ(exchange().receiveBuffer(), "00\r");
+    status();
+    serial.receive("80\r");
+    EXPECT_EQ(shown(c::rxdLine), " 0 0 CR 8 0 CR ");
+    EXPECT_EQ(shown(c::statusLine), " Power ON");
     clock.advance(300);
-    sendStatus();
-    comm.receive("80\r");
-    EXPECT_EQ(label("Label12"), " 0 0 CR 8 0 CR ");
-    EXPECT_EQ(label("Label22"), " Power ON");
-    clock.advance(499); // the second send restarted the reply window
-    EXPECT_EQ(form.rxBuffer(), "00\r80\r");
+    status(); // a second send restarts the window and keeps the buffer
+    clock.advance(499);
+    EXPECT_EQ(exchange().receiveBuffer(), "00\r80\r");
     clock.advance(1);
-    EXPECT_EQ(form.rxBuffer(), "");
+    EXPECT_EQ(exchange().receiveBuffer(), "");
 }
 
-// A missing reply is marked when the window ends and cleared with the display; a
-// sender's intervals stay in force for STATUS, which sets none.
-TEST_F(Exchange, IntervalsPersistAcrossSends)
+// A sender's reply times stay for later sends, STATUS included, which sets none.
+TEST_F(ExchangeTest, ReplyTimesLastUntilTheNextSenderSetsThem)
 {
-    // Each sender that sets intervals follows one that left others behind.
-    const std::tuple<std::string_view, int, int> cases[] = {{"Command17", 500, 1000}, {"Command66", 5000, 5500},
-        {"Command17", 5000, 5500}, {"Command52", 2000, 2500}, {"Command66", 5000, 5500}, {"Command39", 2000, 2500},
-        {"Command66", 5000, 5500}, {"Command95", 2000, 2500}};
-    display.setText("Text1", "C00");
+    const std::tuple<std::string_view, int, int> cases[] = {{c::powerOn, 500, 1000}, {c::inputMatrix[0][3], 5000, 5500},
+        {c::powerOn, 5000, 5500}, {c::powerFailQuery, 2000, 2500}, {c::pictureImage1, 2000, 2500},
+        {c::inputMatrix[3][7], 5000, 5500}, {c::sendButton, 2000, 2500}};
     for (const auto& [first, replyWindow, displayClear] : cases) {
         SCOPED_TRACE(std::string(first));
-        if (!form.Command_Click(first))
-            form.Command95_Click(); // SEND is no one-shot button
+        ASSERT_TRUE(panel.clicked(first));
         clock.advance(10000);
-        sendStatus();
+        status();
         clock.advance(replyWindow - 1);
-        EXPECT_EQ(label("Label12"), "");
+        EXPECT_EQ(shown(c::rxdLine), "");
         clock.advance(1);
-        EXPECT_EQ(label("Label12"), " X X X X");
+        EXPECT_EQ(shown(c::rxdLine), " X X X X");
         clock.advance(displayClear - replyWindow - 1);
-        EXPECT_EQ(label("Label11"), " C R 0 CR ");
+        EXPECT_EQ(shown(c::txdLine), " C R 0 CR ");
         clock.advance(1);
-        EXPECT_EQ(label("Label11") + label("Label12"), "");
+        EXPECT_EQ(shown(c::txdLine) + shown(c::rxdLine), "");
         clock.advance(10000);
     }
 }
 
-TEST_F(Exchange, ReceiveBufferIsCappedUnderAnEndlessStream)
+TEST_F(ExchangeTest, ReceiveBufferIsCappedUnderAnEndlessStream)
 {
     for (int i = 0; i < 100; ++i)
-        comm.receive(std::string(1000, 'Q'));
-    EXPECT_EQ(form.rxBuffer().size(), Form1::rxBufferCap);
-    EXPECT_EQ(label("Label12").size(), 2 * Form1::rxBufferCap + 1);
-    sendStatus();
+        serial.receive(std::string(1000, 'Q'));
+    EXPECT_EQ(exchange().receiveBuffer().size(), Exchange::receiveBufferCap);
+    EXPECT_EQ(shown(c::rxdLine).size(), 2 * Exchange::receiveBufferCap + 1);
+    status();
     clock.advance(500);
-    EXPECT_EQ(form.rxBuffer(), "");
-    // The kept start of an overlong reply is still decoded.
-    sendStatus();
-    comm.receive("80\r" + std::string(40000, '7'));
-    EXPECT_EQ(form.rxBuffer().size(), Form1::rxBufferCap);
-    EXPECT_EQ(label("Label22"), " Stand by");
+    status();
+    serial.receive("80\r" + std::string(40000, '7'));
+    EXPECT_EQ(exchange().receiveBuffer().size(), Exchange::receiveBufferCap);
+    EXPECT_EQ(shown(c::statusLine), " Stand by") << "the kept start of an overlong reply is decoded";
 }
 
-using PortSelection = FormFixture;
-const std::string kNoS0 = "/dev/ttyS0: No such file or directory";
-const std::string kNoS1 = "/dev/ttyS1: No such file or directory";
+const std::string noS0 = "/dev/ttyS0: No such file or directory";
+const std::string noS1 = "/dev/ttyS1: No such file or directory";
 
-TEST_F(PortSelection, StartUpOpensPortOneAtTheStartSettings)
+TEST_F(ExchangeTest, StartUpOpensPortOneAtTheStartSettings)
 {
-    EXPECT_TRUE(comm.portOpen() && comm.commPort() == 1);
-    EXPECT_EQ(comm.settings, "19200,N,8,1");
-    EXPECT_EQ(display.selectedOptions, std::vector<std::string>{"Option1"});
-    EXPECT_FALSE(display.isVisible("Frame8"));
+    EXPECT_TRUE(serial.isOpen() && serial.portNumber() == 1);
+    EXPECT_EQ(serial.settings, "19200,N,8,1");
+    EXPECT_EQ(display.checkedOptions, std::vector<std::string>{std::string(c::com1)});
+    EXPECT_FALSE(display.isVisible(c::portPanel));
     EXPECT_TRUE(display.warnings.empty());
-    EXPECT_EQ(display.height, Form1::compactHeight);
-    EXPECT_FALSE(
-        form.timer1().isActive() || form.timer2().isActive() || form.timer3().isActive() || form.timer4().isActive());
+    EXPECT_EQ(display.height, outerHeight(View::Compact));
+
+    Logic missing(false); // port 1 absent: one warning, and the panel carries on closed
+    missing.serial.failingPorts[1] = noS0;
+    missing.panel.load();
+    EXPECT_EQ(missing.display.warnings, std::vector<std::string>{noS0});
+    EXPECT_TRUE(!missing.serial.isOpen() && missing.serial.portNumber() == 1);
 }
 
-TEST(PortStartUp, MissingPortOneWarnsOnceAndCarriesOnClosed)
+TEST_F(ExchangeTest, SpeedAppliesToTheOpenPortAndClosesThePortPanel)
 {
-    FakeDisplay d;
-    FakeSerialControl c;
-    c.failingPorts[1] = kNoS0;
-    ManualClock k;
-    Form1 f{d, c, k};
-    f.Form_Load();
-    EXPECT_EQ(d.warnings, std::vector<std::string>{kNoS0});
-    EXPECT_TRUE(!c.portOpen() && c.commPort() == 1);
-    EXPECT_FALSE(d.isVisible("Frame8"));
-}
-
-TEST_F(PortSelection, ComShowsThePortPanelForFiveSecondsUnlessASpeedIsChosen)
-{
-    form.Command33_Click();
+    panel.comClicked();
     clock.advance(3000);
-    form.Command33_Click(); // a second click restarts the count
+    panel.comClicked(); // a second click restarts the while
     clock.advance(4999);
-    EXPECT_TRUE(display.isVisible("Frame8"));
+    EXPECT_TRUE(display.isVisible(c::portPanel));
     clock.advance(1);
-    EXPECT_FALSE(display.isVisible("Frame8"));
-    form.Command33_Click();
-    const int opens = comm.openCount;
-    ASSERT_TRUE(form.Option_Click("Option10"));
-    EXPECT_EQ(comm.settings, "9600,N,8,1");
-    EXPECT_EQ(comm.openCount, opens) << "no close and reopen";
-    EXPECT_FALSE(display.isVisible("Frame8"));
-    ASSERT_TRUE(form.Option_Click("Option9"));
-    EXPECT_EQ(comm.settings, "19200,N,8,1");
+    EXPECT_FALSE(display.isVisible(c::portPanel));
+    panel.comClicked();
+    const int opens = serial.opens;
+    ASSERT_TRUE(panel.optionChosen(c::speed9600));
+    EXPECT_EQ(serial.settings, "9600,N,8,1");
+    EXPECT_EQ(serial.opens, opens) << "no close and reopen";
+    EXPECT_FALSE(display.isVisible(c::portPanel));
+    ASSERT_TRUE(panel.optionChosen(c::speed19200));
+    EXPECT_EQ(serial.settings, "19200,N,8,1");
 }
 
-TEST_F(PortSelection, SwitchToAPresentPort)
+TEST_F(ExchangeTest, PortSwitchesAndTheirFailures)
 {
-    ASSERT_TRUE(form.Option_Click("Option5"));
-    form.Command_Click("Command17");
-    form.Command33_Click();
-    ASSERT_TRUE(form.Option_Click("Option2"));
-    EXPECT_TRUE(comm.portOpen() && comm.commPort() == 2);
-    EXPECT_FALSE(display.isVisible("Frame8"));
-    EXPECT_TRUE(display.warnings.empty());
-    EXPECT_EQ(form.lastCommand(), "A001C00\r");
-    EXPECT_EQ(label("Label11"), " A 0 0 1 C 0 0 CR ");
-}
+    panel.optionChosen(c::address001);
+    panel.clicked(c::powerOn);
+    panel.comClicked();
+    ASSERT_TRUE(panel.optionChosen(c::com2));
+    EXPECT_TRUE(serial.isOpen() && serial.portNumber() == 2);
+    EXPECT_FALSE(display.isVisible(c::portPanel));
+    EXPECT_EQ(exchange().lastFrame(), "A001C00\r");
+    EXPECT_EQ(shown(c::txdLine), " A 0 0 1 C 0 0 CR ");
 
-TEST_F(PortSelection, FailingSwitchWarnsAndFallsBack)
-{
-    comm.failingPorts[2] = kNoS1;
-    form.Command33_Click();
-    form.Option2_Click();
-    EXPECT_EQ(display.warnings, std::vector<std::string>{kNoS1});
-    EXPECT_TRUE(!comm.portOpen() && comm.commPort() == 1) << "falls back to the old number, closed";
-    EXPECT_EQ(display.selectedOptions.back(), "Option1") << "the checked option names the port in use";
-    EXPECT_TRUE(display.isVisible("Frame8"));
-    form.Option2_Click(); // while closed: only the number, and the panel hides
+    serial.failingPorts[1] = noS0; // back to COM1, which fails: warn, fall back to 2, closed
+    panel.comClicked();
+    panel.optionChosen(c::com1);
+    EXPECT_EQ(display.warnings, std::vector<std::string>{noS0});
+    EXPECT_TRUE(!serial.isOpen() && serial.portNumber() == 2);
+    EXPECT_EQ(display.checkedOptions.back(), c::com2) << "the checked option names the port in use";
+    EXPECT_TRUE(display.isVisible(c::portPanel));
+    panel.optionChosen(c::com1); // while closed: only the number, and the panel hides
     EXPECT_EQ(display.warnings.size(), 1u);
-    EXPECT_EQ(comm.commPort(), 2);
-    EXPECT_FALSE(display.isVisible("Frame8"));
+    EXPECT_EQ(serial.portNumber(), 1);
+    EXPECT_FALSE(display.isVisible(c::portPanel));
+
+    // A send on the closed port tries once, quietly; once the device is back it goes out.
+    panel.clicked(c::powerOff);
+    EXPECT_EQ(serial.writes.size(), 1u);
+    clock.advance(500);
+    EXPECT_EQ(shown(c::rxdLine), " X X X X");
+    serial.failingPorts.clear();
+    panel.clicked(c::powerOff);
+    EXPECT_TRUE(serial.isOpen());
+    EXPECT_EQ(serial.writes.back(), "A001C01\r");
+    EXPECT_EQ(display.warnings.size(), 1u) << "a send never raises a message box";
 }
 
-TEST_F(PortSelection, SendOnAClosedPortRecoversOnceTheDeviceIsBack)
+TEST_F(ExchangeTest, EndClosesThePortAndStopsEveryTimer)
 {
-    comm.failingPorts[2] = kNoS1;
-    comm.failingPorts[1] = kNoS0;
-    form.Option2_Click(); // fails twice over: closed, on number 1
-    ASSERT_FALSE(comm.portOpen());
-    display.warnings.clear();
-
-    form.Command_Click("Command17");
-    EXPECT_TRUE(comm.writes.empty());
-    EXPECT_EQ(label("Label11"), " C 0 0 CR ");
-    EXPECT_TRUE(display.warnings.empty()) << "a send never raises a message box";
-    clock.advance(500);
-    EXPECT_EQ(label("Label12"), " X X X X");
-
-    comm.failingPorts.erase(1); // the adapter is plugged back in
-    form.Command_Click("Command18");
-    EXPECT_TRUE(comm.portOpen());
-    EXPECT_EQ(comm.writes, std::vector<std::string>{"C01\r"});
+    panel.comClicked();
+    panel.pressed(c::zoomPlus);
+    panel.endClicked();
+    EXPECT_TRUE(display.ended && !serial.isOpen());
+    const std::size_t frames = serial.writes.size();
+    clock.advance(10000);
+    EXPECT_EQ(serial.writes.size(), frames);
+    EXPECT_EQ(shown(c::txdLine), " C 4 7 CR ") << "nothing fires after END";
 }
 
 } // namespace

@@ -21,13 +21,16 @@
 #include <tuple>
 #include <vector>
 
-#include "qt/form1_window.hpp"
+#include "qt/panel_window.hpp"
 #include "support/fake_serial_control.hpp"
 #include "support/manual_clock.hpp"
-#include "window/inventory.hpp"
+#include "window/control_names.hpp"
+#include "window/layout_table.hpp"
 
 namespace qm5::test {
 namespace {
+
+namespace c = controls;
 
 using Names = std::set<std::string>;
 
@@ -46,7 +49,7 @@ TEST(Inventory, EveryControlIsThereOnceInsideItsContainer)
     Names all, framesSoFar, focusable, inOrder;
     int buttons = 0;
     std::set<std::pair<std::string_view, std::string_view>> overlaps;
-    for (const auto& c : controls) {
+    for (const auto& c : layoutControls) {
         SCOPED_TRACE(std::string(c.name));
         EXPECT_TRUE(all.emplace(c.name).second) << "duplicate";
         EXPECT_EQ(c.name.substr(0, stems[static_cast<int>(c.kind)].size()), stems[static_cast<int>(c.kind)]);
@@ -58,9 +61,9 @@ TEST(Inventory, EveryControlIsThereOnceInsideItsContainer)
         if (c.kind == ControlKind::Frame)
             framesSoFar.emplace(c.name);
         EXPECT_TRUE(c.left >= 0 && c.top >= 0 && c.width > 0 && c.height > 0);
-        EXPECT_LE(c.left + c.width, parent ? parent->width : form1Window.clientWidth);
-        EXPECT_LE(c.top + c.height, parent ? parent->height : form1Window.clientHeight);
-        for (const auto& o : controls) { // neighbours may share an edge up to one pixel wide
+        EXPECT_LE(c.left + c.width, parent ? parent->width : mainWindow.clientWidth);
+        EXPECT_LE(c.top + c.height, parent ? parent->height : mainWindow.clientHeight);
+        for (const auto& o : layoutControls) { // neighbours may share an edge up to one pixel wide
             const int dx = std::min(c.left + c.width, o.left + o.width) - std::max(c.left, o.left);
             const int dy = std::min(c.top + c.height, o.top + o.height) - std::max(c.top, o.top);
             if (c.name < o.name && c.container == o.container && std::min(dx, dy) > twipsPerPixel)
@@ -68,8 +71,8 @@ TEST(Inventory, EveryControlIsThereOnceInsideItsContainer)
         }
     }
     // The one real overlap: the port panel over the "COM" button.
-    EXPECT_EQ(overlaps, (std::set<std::pair<std::string_view, std::string_view>>{{"Command33", "Frame8"}}));
-    Names expected{"Text1", "Image1"};
+    EXPECT_EQ(overlaps, (std::set<std::pair<std::string_view, std::string_view>>{{c::comButton, c::portPanel}}));
+    Names expected{std::string(c::commandText), std::string(c::logo)};
     for (Names more : {numbered("Command", 3, 99, {19, 20, 43}), numbered("Frame", 1, 16, {3, 12}),
              numbered("Label", 1, 27, {3, 4}), numbered("Option", 1, 10)})
         expected.merge(more);
@@ -85,11 +88,11 @@ TEST(Inventory, KnownAnswers)
     using K = ControlKind;
     const ControlSpec known[] = {
         // fonts as drawn: Option10 has the window's
-        {"Command5", K::Button, "", "↑", 1200, 2520, 855, 375, 0xFFE0C0, {FontFace::PGothic, 9, true}},
-        {"Command34", K::Button, "", "データを表示する", 6615, 5040, 1200, 375, 0xC0C0C0, {FontFace::PGothic, 9}},
-        {"Command78", K::Button, "Frame14", "SDI", 6360, 480, 735, 255, 0xC0FFFF, {FontFace::Gothic, 9}},
-        {"Option10", K::Option, "Frame13", "9600", 1440, 240, 975, 300, 0xC0C0C0, {FontFace::Gothic, 9, true}},
-        {"Text1", K::TextBox, "Frame15", "", 600, 165, 5055, 345, systemColour, {FontFace::Gothic, 9.75, true}},
+        {c::cursorUp, K::Button, "", "↑", 1200, 2520, 855, 375, 0xFFE0C0, {FontFace::PGothic, 9, true}},
+        {c::dataButton, K::Button, "", "データを表示する", 6615, 5040, 1200, 375, 0xC0C0C0, {FontFace::PGothic, 9}},
+        {c::inputMatrix[1][7], K::Button, "Frame14", "SDI", 6360, 480, 735, 255, 0xC0FFFF, {FontFace::Gothic, 9}},
+        {c::speed9600, K::Option, "Frame13", "9600", 1440, 240, 975, 300, 0xC0C0C0, {FontFace::Gothic, 9, true}},
+        {c::commandText, K::TextBox, "Frame15", "", 600, 165, 5055, 345, systemColour, {FontFace::Gothic, 9.75, true}},
     };
     for (const auto& k : known) {
         const ControlSpec* c = findControl(k.name);
@@ -100,23 +103,23 @@ TEST(Inventory, KnownAnswers)
             << k.name;
         EXPECT_TRUE(f.face == k.font.face && f.points == k.font.points && f.bold == k.font.bold) << k.name;
     }
-    EXPECT_EQ(form1Window.title, "ORVA   QM5    CONTROL   Ver.1.40");
+    EXPECT_EQ(mainWindow.title, "ORVA   QM5    CONTROL   Ver.1.40");
 }
 
 class Window : public ::testing::Test {
 protected:
     FakeSerialControl comm;
     ManualClock clock;
-    std::unique_ptr<Form1Window> window;
+    std::unique_ptr<PanelWindow> window;
     std::vector<QString> warnings;
 
     void SetUp() override { start(); }
     void start(bool load = true) // warnings are recorded instead of blocking
     {
-        window = std::make_unique<Form1Window>(comm, clock);
+        window = std::make_unique<PanelWindow>(comm, clock);
         window->setWarningHandler([this](const QString& text) { warnings.push_back(text); });
         if (load)
-            form().Form_Load();
+            panel().load();
         comm.writes.clear();
     }
     QWidget* w(std::string_view name) const
@@ -126,17 +129,17 @@ protected:
         return found;
     }
     template <class W> W* as(std::string_view name) const { return qobject_cast<W*>(w(name)); }
-    bool shown(const char* name) const { return w(name)->isVisibleTo(window.get()); }
-    bool checked(const char* name) const { return as<QRadioButton>(name)->isChecked(); }
-    void click(const char* name) { QTest::mouseClick(w(name), Qt::LeftButton); }
+    bool shown(std::string_view name) const { return w(name)->isVisibleTo(window.get()); }
+    bool checked(std::string_view name) const { return as<QRadioButton>(name)->isChecked(); }
+    void click(std::string_view name) { QTest::mouseClick(w(name), Qt::LeftButton); }
     void chord(QWidget* target) { QTest::keyClick(target, Qt::Key_K, Qt::ControlModifier); }
-    Form1& form() { return window->form(); }
+    ControlPanel& panel() { return window->panel(); }
 };
 
 TEST_F(Window, EveryControlStandsAtItsPlaceInItsColours)
 {
     const char* classes[] = {"QFrame", "QPushButton", "QLabel", "QRadioButton", "QLineEdit", "QLabel"};
-    for (const auto& entry : controls) {
+    for (const auto& entry : layoutControls) {
         SCOPED_TRACE(std::string(entry.name));
         QWidget* c = window->control(entry.name);
         ASSERT_NE(c, nullptr);
@@ -154,15 +157,15 @@ TEST_F(Window, EveryControlStandsAtItsPlaceInItsColours)
             && std::min(w(entry.name)->width(), w(entry.name)->height()) == 2)
             << entry.name;
     // The port panel, when shown, lies over the "COM" button.
-    const QPoint comCentre = w("Command33")->geometry().center();
-    EXPECT_EQ(window->childAt(comCentre), w("Command33"));
-    window->setVisible("Frame8", true);
-    EXPECT_TRUE(w("Frame8")->isAncestorOf(window->childAt(comCentre)));
+    const QPoint comCentre = w(c::comButton)->geometry().center();
+    EXPECT_EQ(window->childAt(comCentre), w(c::comButton));
+    window->setVisible(c::portPanel, true);
+    EXPECT_TRUE(w(c::portPanel)->isAncestorOf(window->childAt(comCentre)));
 
-    const std::tuple<const char*, QPalette::ColorRole, QRgb, const char*, int, bool> looks[] = {
-        {"Command6", QPalette::Button, 0xFF8000, "ＭＳ ゴシック", 12, false},
-        {"Command99", QPalette::Button, 0xFFE0C0, "ＭＳ ゴシック", 12, true}, // the window's font
-        {"Label11", QPalette::Window, 0xFFFFFF, "ＭＳ Ｐゴシック", 13, true},
+    const std::tuple<std::string_view, QPalette::ColorRole, QRgb, const char*, int, bool> looks[] = {
+        {c::cursorSelect, QPalette::Button, 0xFF8000, "ＭＳ ゴシック", 12, false},
+        {c::pressureQuery, QPalette::Button, 0xFFE0C0, "ＭＳ ゴシック", 12, true}, // the window's font
+        {c::txdLine, QPalette::Window, 0xFFFFFF, "ＭＳ Ｐゴシック", 13, true},
     };
     for (const auto& [name, role, rgb, family, pixels, bold] : looks) {
         const QFont f = w(name)->font();
@@ -178,11 +181,11 @@ TEST_F(Window, StartStateAndStartUpPosition)
 {
     const auto options = window->findChildren<QRadioButton*>();
     EXPECT_EQ(std::count_if(options.begin(), options.end(), [](auto* o) { return o->isChecked(); }), 3);
-    EXPECT_TRUE(checked("Option1") && checked("Option3") && checked("Option9"));
-    for (const char* hidden : {"Frame8", "Option1", "Option10", "Command34"})
+    EXPECT_TRUE(checked(c::com1) && checked(c::singleAddress) && checked(c::speed19200));
+    for (std::string_view hidden : {c::portPanel, c::com1, c::speed9600, c::dataButton})
         EXPECT_FALSE(shown(hidden)) << hidden;
     EXPECT_TRUE(warnings.empty());
-    EXPECT_EQ(as<QLabel>("Image1")->pixmap().size(), QSize(80, 26));
+    EXPECT_EQ(as<QLabel>(c::logo)->pixmap().size(), QSize(80, 26));
 
     // A fresh window, so the load runs against the full-height layout:
     // centred at full height, then cut to the compact view.
@@ -190,7 +193,7 @@ TEST_F(Window, StartStateAndStartUpPosition)
     EXPECT_EQ(window->windowHeight(), 9100);
     const QRect screen = window->screen()->geometry();
     const int width = window->windowWidth();
-    form().Form_Load();
+    panel().load();
     EXPECT_EQ(window->pos(),
         QPoint(twipsToPixels((screen.width() * 15 - width) / 2.0), twipsToPixels((screen.height() * 15 - 9100) / 2.0)));
     EXPECT_EQ(window->size(), QSize(633, twipsToPixels(5350 - nonClientHeight)));
@@ -229,11 +232,11 @@ void expectReadable(QPushButton* button, const QString& caption)
 
 TEST_F(Window, CaptionsAreReadable)
 {
-    for (const auto& entry : controls)
-        if (entry.kind == ControlKind::Button && entry.name != "Command34")
+    for (const auto& entry : layoutControls)
+        if (entry.kind == ControlKind::Button && entry.name != c::dataButton)
             expectReadable(as<QPushButton>(entry.name), QString::fromUtf8(entry.caption));
     for (const char* caption : {"データを表示する", "データを表示しない", "CLOSE"})
-        expectReadable(as<QPushButton>("Command34"), QString::fromUtf8(caption));
+        expectReadable(as<QPushButton>(c::dataButton), QString::fromUtf8(caption));
 }
 
 // Counts the presses of letter keys that reach a widget.
@@ -267,31 +270,31 @@ TEST_F(Window, ViewsFollowTheChordTheLogoAndCommand34)
         SCOPED_TRACE(std::string("steps \"") + steps + "\"");
         start();
         KeyCounter reached;
-        w("Text1")->installEventFilter(&reached);
+        w(c::commandText)->installEventFilter(&reached);
         int typed = 0;
         for (const char* s = steps; *s; ++s) {
             if (*s == 'L') {
-                QTest::mouseDClick(w("Image1"), Qt::LeftButton);
+                QTest::mouseDClick(w(c::logo), Qt::LeftButton);
             } else if (*s == '3') {
-                QTest::keyClick(w("Command34"), Qt::Key_Space);
+                QTest::keyClick(w(c::dataButton), Qt::Key_Space);
             } else {
-                QTest::keyClick(w("Text1"), *s == 'J' ? Qt::Key_J : Qt::Key_K, modifiers.at(*s));
+                QTest::keyClick(w(c::commandText), *s == 'J' ? Qt::Key_J : Qt::Key_K, modifiers.at(*s));
                 typed += *s != 'K' && *s != 'M';
             }
         }
         EXPECT_EQ(window->windowHeight(), height);
         EXPECT_EQ(window->height(), twipsToPixels(height - nonClientHeight));
-        EXPECT_EQ(window->caption("Command34"),
+        EXPECT_EQ(window->caption(c::dataButton),
             height >= 7200       ? "CLOSE"
                 : height == 6645 ? "データを表示しない"
                                  : "データを表示する");
-        EXPECT_EQ(shown("Command34"), shownAfter);
-        EXPECT_EQ(form().serviceUnlocked(), height >= 7200 ? 1 : 0);
+        EXPECT_EQ(shown(c::dataButton), shownAfter);
+        EXPECT_EQ(panel().views().serviceUnlocked(), height >= 7200 ? 1 : 0);
         // The chord stops at the window: in Text1 Ctrl+K would delete to the end of the line.
         EXPECT_EQ(reached.presses, typed);
         EXPECT_TRUE(comm.writes.empty());
     }
-    for (const char* target : {"Command17", "Option3"}) {
+    for (std::string_view target : {c::powerOn, c::singleAddress}) {
         start();
         chord(w(target));
         EXPECT_EQ(window->windowHeight(), 7200) << target;
@@ -302,47 +305,47 @@ TEST_F(Window, PortAndAddressOptions)
 {
     // Timer3 hides the panel five seconds after its last start; Command34
     // starts it again, the chord leaves it alone.
-    click("Command33");
+    click(c::comButton);
     clock.advance(3000);
-    QTest::keyClick(w("Command34"), Qt::Key_Space);
+    QTest::keyClick(w(c::dataButton), Qt::Key_Space);
     clock.advance(1000);
     chord(window.get());
     clock.advance(3999);
-    EXPECT_TRUE(shown("Frame8") && shown("Option10"));
+    EXPECT_TRUE(shown(c::portPanel) && shown(c::speed9600));
     clock.advance(1);
-    EXPECT_FALSE(shown("Frame8") || form().timer3().isActive());
+    EXPECT_FALSE(shown(c::portPanel) || panel().views().portPanelTimer().isActive());
 
     // Speed: applied to the open port at once; each group is exclusive
     // within its own frame only.
-    const int opens = comm.openCount;
-    click("Command33");
-    click("Option10");
+    const int opens = comm.opens;
+    click(c::comButton);
+    click(c::speed9600);
     EXPECT_EQ(comm.settings, "9600,N,8,1");
-    EXPECT_TRUE(comm.portOpen() && comm.openCount == opens);
-    EXPECT_FALSE(shown("Frame8"));
-    EXPECT_TRUE(!checked("Option9") && checked("Option1") && checked("Option3"));
+    EXPECT_TRUE(comm.isOpen() && comm.opens == opens);
+    EXPECT_FALSE(shown(c::portPanel));
+    EXPECT_TRUE(!checked(c::speed19200) && checked(c::com1) && checked(c::singleAddress));
 
     // A port that fails: one warning, the panel stays, the fallback number.
     comm.failingPorts[2] = "COM2: no such device";
-    click("Command33");
-    click("Option2");
+    click(c::comButton);
+    click(c::com2);
     EXPECT_EQ(warnings, std::vector<QString>{QStringLiteral("COM2: no such device")});
-    EXPECT_TRUE(shown("Frame8"));
-    EXPECT_TRUE(comm.commPort() == 1 && !comm.portOpen());
-    EXPECT_TRUE(checked("Option1") && !checked("Option2") && checked("Option10"))
+    EXPECT_TRUE(shown(c::portPanel));
+    EXPECT_TRUE(comm.portNumber() == 1 && !comm.isOpen());
+    EXPECT_TRUE(checked(c::com1) && !checked(c::com2) && checked(c::speed9600))
         << "the checked option names the port in use";
     EXPECT_TRUE(comm.writes.empty());
 
     // An address option changes only the prefix of the next frame.
     start();
-    const std::pair<const char*, std::string> cases[] = {
-        {"Option4", "AFFFC00\r"}, {"Option5", "A001C00\r"}, {"Option8", "A004C00\r"}, {"Option3", "C00\r"}};
+    const std::pair<std::string_view, std::string> cases[] = {{c::allAddress, "AFFFC00\r"},
+        {c::address001, "A001C00\r"}, {c::address004, "A004C00\r"}, {c::singleAddress, "C00\r"}};
     for (const auto& [option, frame] : cases) {
         comm.writes.clear();
-        const QString sent = as<QLabel>("Label11")->text();
+        const QString sent = as<QLabel>(c::txdLine)->text();
         click(option);
-        EXPECT_TRUE(comm.writes.empty() && as<QLabel>("Label11")->text() == sent) << option;
-        click("Command17");
+        EXPECT_TRUE(comm.writes.empty() && as<QLabel>(c::txdLine)->text() == sent) << option;
+        click(c::powerOn);
         EXPECT_EQ(comm.writes, std::vector<std::string>{frame}) << option;
     }
 }
@@ -350,17 +353,17 @@ TEST_F(Window, PortAndAddressOptions)
 TEST_F(Window, FreeTextGoesOutOneBytePerCharacter)
 {
     // Latin-1 characters go out as their byte; anything else as "?".
-    as<QLineEdit>("Text1")->setText(QString::fromUtf8("CF é€\U0001F600 x"));
-    click("Command95");
+    as<QLineEdit>(c::commandText)->setText(QString::fromUtf8("CF é€\U0001F600 x"));
+    click(c::sendButton);
     EXPECT_EQ(comm.writes, std::vector<std::string>{"CF \xE9?? x\r"});
-    EXPECT_EQ(as<QLineEdit>("Text1")->text(), QString::fromUtf8("CF é€\U0001F600 x"));
-    click("Command96");
-    EXPECT_TRUE(as<QLineEdit>("Text1")->text().isEmpty());
+    EXPECT_EQ(as<QLineEdit>(c::commandText)->text(), QString::fromUtf8("CF é€\U0001F600 x"));
+    click(c::clearTextButton);
+    EXPECT_TRUE(as<QLineEdit>(c::commandText)->text().isEmpty());
 }
 
 TEST_F(Window, AnyMouseButtonHoldsTheKeyboardNeverAndALostReleaseEndsTheHoldOnce)
 {
-    auto* zoomIn = as<QPushButton>("Command15");
+    auto* zoomIn = as<QPushButton>(c::zoomPlus);
     for (Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton, Qt::MiddleButton}) {
         SCOPED_TRACE(static_cast<int>(button));
         comm.writes.clear();
@@ -373,19 +376,19 @@ TEST_F(Window, AnyMouseButtonHoldsTheKeyboardNeverAndALostReleaseEndsTheHoldOnce
         clock.advance(500);
         EXPECT_EQ(comm.writes.size(), 3u);
     }
-    const std::pair<const char*, std::vector<std::string>> keys[] = {
-        {"Command15", {}}, {"Command5", {}}, {"Command17", {"C00\r"}}};
+    const std::pair<std::string_view, std::vector<std::string>> keys[] = {
+        {c::zoomPlus, {}}, {c::cursorUp, {}}, {c::powerOn, {"C00\r"}}};
     for (const auto& [control, writes] : keys) {
         comm.writes.clear();
         QTest::keyClick(w(control), Qt::Key_Space);
         clock.advance(1000);
         EXPECT_EQ(comm.writes, writes) << control;
     }
-    const std::pair<const char*, void (*)(QWidget*)> cases[] = {
-        {"Command15", [](QWidget*) { QApplication::setActiveWindow(nullptr); }},
-        {"Command37", [](QWidget* held) { held->hide(); }},
-        {"Command59", [](QWidget* held) { held->parentWidget()->hide(); }},
-        {"Command50", [](QWidget* held) { held->setEnabled(false); }},
+    const std::pair<std::string_view, void (*)(QWidget*)> cases[] = {
+        {c::zoomPlus, [](QWidget*) { QApplication::setActiveWindow(nullptr); }},
+        {c::focusMinus, [](QWidget* held) { held->hide(); }},
+        {c::shiftUp, [](QWidget* held) { held->parentWidget()->hide(); }},
+        {c::keystonePlus, [](QWidget* held) { held->setEnabled(false); }},
     };
     for (const auto& [button, loseRelease] : cases) {
         SCOPED_TRACE(button);
@@ -393,15 +396,15 @@ TEST_F(Window, AnyMouseButtonHoldsTheKeyboardNeverAndALostReleaseEndsTheHoldOnce
         window->show();
         QApplication::setActiveWindow(window.get());
         QTest::mousePress(w(button), Qt::LeftButton);
-        ASSERT_TRUE(form().timer1().isActive());
+        ASSERT_TRUE(panel().holds().repeatTimer().isActive());
         loseRelease(w(button));
-        EXPECT_FALSE(form().timer1().isActive());
-        EXPECT_EQ(form().repeatCode(), 0);
+        EXPECT_FALSE(panel().holds().repeatTimer().isActive());
+        EXPECT_EQ(panel().holds().held(), RepeatCode::None);
         const std::size_t sent = comm.writes.size();
         clock.advance(1000); // the release's display clear has run
         // The late mouse release is no second release: Timer4 stays stopped.
         QTest::mouseRelease(w(button), Qt::LeftButton);
-        EXPECT_FALSE(form().timer4().isActive());
+        EXPECT_FALSE(panel().exchange().clearTimer().isActive());
         EXPECT_EQ(comm.writes.size(), sent);
     }
 }

@@ -1,173 +1,21 @@
 #pragma once
-// The window's control inventory: every control with its place, look and
-// start state, in twips. Both the Qt window and the tests read these tables;
-// nothing here depends on a toolkit.
+// The layout table: the window and every control in it, with its place, look
+// and start state, in twips. The Qt window is built from it and the tests read
+// it; a control's name is its key here and its widget's object name.
 
-#include <array>
-#include <cstddef>
-#include <cstdint>
-#include <string_view>
+#include "window/control_names.hpp"
+#include "window/layout.hpp"
 
 namespace qm5 {
 
-enum class ControlKind {
-    Frame,
-    Button,
-    Label,
-    Option,
-    TextBox,
-    Image
-};
-enum class FontFace {
-    Window,
-    Gothic,
-    PGothic
-};
-enum class Alignment {
-    Left,
-    Center,
-    Right
-};
-
-inline constexpr std::string_view gothicFace = "ＭＳ ゴシック";
-inline constexpr std::string_view pGothicFace = "ＭＳ Ｐゴシック";
-
-struct FontSpec {
-    FontFace face = FontFace::Window; // Window: no font of its own
-    double points = 0;
-    bool bold = false;
-};
-
-// 0xRRGGBB, or systemColour: the system button face for buttons, the system
-// window colour for the text box, nothing painted for the image.
-using Colour = std::int32_t;
-inline constexpr Colour systemColour = -1;
-
-struct ControlSpec {
-    std::string_view name;
-    ControlKind kind = ControlKind::Label;
-    std::string_view container; // "" for the window's client area
-    std::string_view caption;   // UTF-8
-    int left = 0;               // relative to the container's outer top-left
-    int top = 0;
-    int width = 0;
-    int height = 0;
-    Colour back = systemColour;
-    FontSpec font;
-    Alignment align = Alignment::Left;
-    bool border = false;
-    Colour fore = 0x000000;
-    bool visible = true;
-    bool selected = false; // option buttons: selected when the window is created
-};
-
-struct WindowSpec {
-    std::string_view name;
-    std::string_view title;
-    int clientWidth;
-    int clientHeight;
-    Colour back;
-    FontSpec font;
-};
-
-inline constexpr WindowSpec form1Window{
+inline constexpr WindowSpec mainWindow{
     "Form1", "ORVA   QM5    CONTROL   Ver.1.40", 9495, 8730, 0xC0C0C0, {FontFace::Gothic, 9, true}};
 
-// The window's outer height counts this much title bar and border above and
-// below the client area, whatever the real frame is: the full view's outer
-// height is the client height plus this.
-inline constexpr int nonClientHeight = 370;
-
-struct LineSpec {
-    std::string_view name;
-    int x1, y1, x2, y2;
-};
+// The lines of the cursor pad's outline.
 inline constexpr Colour lineColour = 0x8080FF;
 inline constexpr int lineWidthPixels = 2;
 
-struct TimerSpec {
-    std::string_view name;
-    int interval; // ms
-    bool enabled;
-};
-
-struct MatrixColumn {
-    std::string_view caption;
-    int left;
-    int width;
-};
-
-// One twips-to-pixel rule for the whole window (96 dpi reference); the
-// toolkit's own high-DPI scaling does the rest. Rounds half away from zero.
-inline constexpr int twipsPerPixel = 15;
-constexpr int twipsToPixels(double twips)
-{
-    const double px = twips / twipsPerPixel;
-    return static_cast<int>(px >= 0 ? px + 0.5 : px - 0.5);
-}
-constexpr int pixelsToTwips(int pixels)
-{
-    return pixels * twipsPerPixel;
-}
-
-namespace inventory_detail {
-
-using K = ControlKind;
-using A = Alignment;
-inline constexpr Colour grey = 0xC0C0C0;
-inline constexpr Colour cyan = 0xC0FFFF;
-inline constexpr Colour peach = 0xFFE0C0;
-inline constexpr Colour lilac = 0xC0C0FF;
-inline constexpr Colour green = 0xC0FFC0;
-inline constexpr Colour pink = 0xFFC0C0;
-inline constexpr Colour cream = 0xFFFFC0;
-inline constexpr Colour white = 0xFFFFFF;
-
-inline constexpr FontSpec win{};
-inline constexpr FontSpec g9{FontFace::Gothic, 9, false};
-inline constexpr FontSpec g825{FontFace::Gothic, 8.25, false};
-inline constexpr FontSpec g825b{FontFace::Gothic, 8.25, true};
-inline constexpr FontSpec g975{FontFace::Gothic, 9.75, false};
-inline constexpr FontSpec g975b{FontFace::Gothic, 9.75, true};
-inline constexpr FontSpec p9{FontFace::PGothic, 9, false};
-inline constexpr FontSpec p9b{FontFace::PGothic, 9, true};
-inline constexpr FontSpec p75{FontFace::PGothic, 7.5, false};
-inline constexpr FontSpec p975b{FontFace::PGothic, 9.75, true};
-
-constexpr ControlSpec centred(ControlSpec c)
-{
-    c.align = Alignment::Center;
-    return c;
-}
-constexpr ControlSpec rightAligned(ControlSpec c)
-{
-    c.align = Alignment::Right;
-    return c;
-}
-constexpr ControlSpec bordered(ControlSpec c)
-{
-    c.border = true;
-    return c;
-}
-constexpr ControlSpec textColour(ControlSpec c, Colour fore)
-{
-    c.fore = fore;
-    return c;
-}
-constexpr ControlSpec hidden(ControlSpec c)
-{
-    c.visible = false;
-    return c;
-}
-constexpr ControlSpec selected(ControlSpec c)
-{
-    c.selected = true;
-    return c;
-}
-constexpr ControlSpec frame(std::string_view name, std::string_view container, int l, int t, int w, int h)
-{
-    return {name, K::Frame, container, "", l, t, w, h, grey, win};
-}
+namespace layout_detail {
 
 // Every control except the 32 buttons of the input matrix, which follow from
 // their row and column below.
@@ -302,11 +150,10 @@ inline constexpr ControlSpec fixedControls[] = {
     {"Command98", K::Button, "Frame16", "NOR", 960, 600, 855, 255, green, win},
 };
 
-} // namespace inventory_detail
+} // namespace layout_detail
 
-// The input matrix in Frame14: row n (1..4) and column k (0..7) hold
-// Command(63 + 8(n-1) + k). Captions repeat in every row.
-inline constexpr int matrixFirstButton = 63;
+// The input matrix in Frame14: a row for each input, a column for each kind
+// of source; the captions repeat in every row.
 inline constexpr std::array<int, 4> matrixRowTops{240, 480, 720, 960};
 inline constexpr int matrixButtonHeight = 255;
 inline constexpr std::array<MatrixColumn, 8> matrixColumns{{
@@ -319,55 +166,33 @@ inline constexpr std::array<MatrixColumn, 8> matrixColumns{{
     {"YC", 5640, 735},
     {"SDI", 6360, 735},
 }};
-inline constexpr std::size_t matrixButtonCount = matrixRowTops.size() * matrixColumns.size();
 
-namespace inventory_detail {
-
-// Storage for the generated names "Command63".."Command94".
-struct MatrixNames {
-    std::array<std::array<char, 10>, matrixButtonCount> text{};
-};
-constexpr MatrixNames makeMatrixNames()
-{
-    MatrixNames names;
-    for (std::size_t i = 0; i < matrixButtonCount; ++i) {
-        const int number = matrixFirstButton + static_cast<int>(i);
-        auto& out = names.text[i];
-        constexpr std::string_view stem = "Command";
-        for (std::size_t c = 0; c < stem.size(); ++c)
-            out[c] = stem[c];
-        out[7] = static_cast<char>('0' + number / 10);
-        out[8] = static_cast<char>('0' + number % 10);
-        out[9] = '\0';
-    }
-    return names;
-}
-inline constexpr MatrixNames matrixNames = makeMatrixNames();
+namespace layout_detail {
 
 constexpr std::size_t fixedCount = sizeof(fixedControls) / sizeof(fixedControls[0]);
+constexpr std::size_t matrixCount = matrixRowTops.size() * matrixColumns.size();
 
-constexpr std::array<ControlSpec, fixedCount + matrixButtonCount> makeControls()
+constexpr std::array<ControlSpec, fixedCount + matrixCount> makeControls()
 {
-    std::array<ControlSpec, fixedCount + matrixButtonCount> all{};
+    std::array<ControlSpec, fixedCount + matrixCount> all{};
     std::size_t n = 0;
     for (const auto& c : fixedControls)
         all[n++] = c;
     for (std::size_t row = 0; row < matrixRowTops.size(); ++row) {
         for (std::size_t col = 0; col < matrixColumns.size(); ++col) {
-            const std::size_t i = row * matrixColumns.size() + col;
             const auto& column = matrixColumns[col];
-            all[n++] = {std::string_view(matrixNames.text[i].data(), 9), K::Button, "Frame14", column.caption,
-                column.left, matrixRowTops[row], column.width, matrixButtonHeight, cyan, g9};
+            all[n++] = {controls::inputMatrix[row][col], K::Button, "Frame14", column.caption, column.left,
+                matrixRowTops[row], column.width, matrixButtonHeight, cyan, g9};
         }
     }
     return all;
 }
 
-} // namespace inventory_detail
+} // namespace layout_detail
 
 // Every control of the window (frames first, then the rest; a container
 // always comes before what it holds).
-inline constexpr auto controls = inventory_detail::makeControls();
+inline constexpr auto layoutControls = layout_detail::makeControls();
 
 inline constexpr LineSpec lines[] = {
     {"Line7", 1080, 2400, 2160, 2400},
@@ -384,135 +209,49 @@ inline constexpr LineSpec lines[] = {
     {"Line3", 3120, 2880, 3120, 3480},
 };
 
-inline constexpr TimerSpec timers[] = {
-    {"Timer1", 200, false},
-    {"Timer2", 500, false},
-    {"Timer3", 5000, false},
-    {"Timer4", 1000, false},
-};
-
-// Keyboard focus order of the controls that can hold the focus.
+// The order in which the keyboard focus moves through the controls that can
+// hold it; frames and labels never do, and a hidden control is skipped.
+// clang-format off
 inline constexpr std::array<std::string_view, 105> focusOrder{
-    "Command17",
-    "Command3",
-    "Command5",
-    "Command6",
-    "Command7",
-    "Command8",
-    "Command9",
-    "Command13",
-    "Command14",
-    "Command16",
-    "Command18",
-    "Command21",
-    "Command22",
-    "Command23",
-    "Command24",
-    "Command25",
-    "Command26",
-    "Command27",
-    "Command28",
-    "Command29",
-    "Command31",
-    "Command32",
-    "Command33",
-    "Option1",
-    "Option2",
-    "Command34",
-    "Command15",
-    "Command35",
-    "Command36",
-    "Command37",
-    "Command44",
-    "Command45",
-    "Command46",
-    "Command47",
-    "Command48",
-    "Command49",
-    "Command50",
-    "Command51",
-    "Command53",
-    "Command54",
-    "Command55",
-    "Command56",
-    "Command57",
-    "Command58",
-    "Command59",
-    "Command60",
-    "Command61",
-    "Command62",
-    "Option3",
-    "Option4",
-    "Option5",
-    "Option6",
-    "Option7",
-    "Option8",
-    "Command12",
-    "Command30",
-    "Command38",
-    "Option9",
-    "Option10",
-    "Command4",
-    "Command10",
-    "Command11",
-    "Command39",
-    "Command40",
-    "Command41",
-    "Command42",
-    "Command52",
-    "Command63",
-    "Command64",
-    "Command65",
-    "Command66",
-    "Command67",
-    "Command68",
-    "Command69",
-    "Command70",
-    "Command71",
-    "Command72",
-    "Command73",
-    "Command74",
-    "Command75",
-    "Command76",
-    "Command77",
-    "Command78",
-    "Command79",
-    "Command80",
-    "Command81",
-    "Command82",
-    "Command83",
-    "Command84",
-    "Command85",
-    "Command86",
-    "Command87",
-    "Command88",
-    "Command89",
-    "Command90",
-    "Command91",
-    "Command92",
-    "Command93",
-    "Command94",
-    "Text1",
-    "Command95",
-    "Command96",
-    "Command97",
-    "Command98",
+    "Command17", "Command3", "Command5", "Command6", "Command7", "Command8", "Command9", "Command13",
+    "Command14", "Command16", "Command18", "Command21", "Command22", "Command23", "Command24", "Command25",
+    "Command26", "Command27", "Command28", "Command29", "Command31", "Command32", "Command33", "Option1",
+    "Option2", "Command34", "Command15", "Command35", "Command36", "Command37", "Command44", "Command45",
+    "Command46", "Command47", "Command48", "Command49", "Command50", "Command51", "Command53", "Command54",
+    "Command55", "Command56", "Command57", "Command58", "Command59", "Command60", "Command61", "Command62",
+    "Option3", "Option4", "Option5", "Option6", "Option7", "Option8", "Command12", "Command30",
+    "Command38", "Option9", "Option10", "Command4", "Command10", "Command11", "Command39", "Command40",
+    "Command41", "Command42", "Command52", "Command63", "Command64", "Command65", "Command66", "Command67",
+    "Command68", "Command69", "Command70", "Command71", "Command72", "Command73", "Command74", "Command75",
+    "Command76", "Command77", "Command78", "Command79", "Command80", "Command81", "Command82", "Command83",
+    "Command84", "Command85", "Command86", "Command87", "Command88", "Command89", "Command90", "Command91",
+    "Command92", "Command93", "Command94", "Text1", "Command95", "Command96", "Command97", "Command98",
     "Command99",
 };
+// clang-format on
 
 // The control of that name, or nullptr.
-const ControlSpec* findControl(std::string_view name);
+constexpr const ControlSpec* findControl(std::string_view name)
+{
+    for (const auto& c : layoutControls) {
+        if (c.name == name)
+            return &c;
+    }
+    return nullptr;
+}
+
+constexpr bool isControl(std::string_view name, ControlKind kind)
+{
+    const ControlSpec* c = findControl(name);
+    return c && c->kind == kind;
+}
 
 // The font a control is drawn with: its own, or the window's.
 constexpr FontSpec effectiveFont(const ControlSpec& c)
 {
-    return c.font.face == FontFace::Window ? form1Window.font : c.font;
+    return c.font.face == FontFace::Window ? mainWindow.font : c.font;
 }
 
-struct Point {
-    int x;
-    int y;
-};
 // Top-left of a control in the window's client area, in twips.
 Point clientOrigin(const ControlSpec& c);
 

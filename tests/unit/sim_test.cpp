@@ -11,23 +11,24 @@
 
 #include "decode/decode_reply.hpp"
 #include "link/transcript.hpp"
+#include "panel/command_catalogue.hpp"
 #include "panel/repeat_table.hpp"
 
 namespace qm5::sim {
 namespace {
 
-const std::string kAck(1, Projector::kAck);
-const std::string kNak(1, Projector::kNak);
+const std::string ack(1, Projector::ack);
+const std::string nak(1, Projector::nak);
 
 std::optional<std::string> decoded(const std::string& reply, std::string_view query)
 {
-    return DecodeReply(RenderTranscript(reply), std::string(query) + "\r", "");
+    return decodeReply(renderTranscript(reply), std::string(query) + "\r", "");
 }
 
 TEST(SimCommandTable, KnowsEveryPanelCodeAndNoNearMiss)
 {
     std::set<std::string_view> seen;
-    for (const Command& command : kCommands)
+    for (const Command& command : commands)
         EXPECT_TRUE(seen.insert(command.text).second) << "duplicate " << command.text;
     for (const auto& b : oneShotButtons)
         EXPECT_TRUE(lookupCommand(b.code)) << b.code;
@@ -43,14 +44,14 @@ void play(const std::vector<std::tuple<std::int64_t, const char*, std::string>>&
 {
     Projector projector(address);
     for (const auto& [atMs, command, reply] : steps) {
-        const std::string expected = reply == kAck || reply == kNak ? reply : reply + '\r';
+        const std::string expected = reply == ack || reply == nak ? reply : reply + '\r';
         EXPECT_EQ(projector.execute(command, atMs), expected) << command << " at " << atMs;
     }
 }
 
 TEST(SimProjector, PowerSequenceAndStateQueries)
 {
-    const std::string& a = kAck; // count down 3000 ms, cooling 5000 ms
+    const std::string& a = ack; // count down 3000 ms, cooling 5000 ms
     play({{0, "CR0", "80"}, {100, "C00", a}, {101, "CR0", "40"}, {3099, "CR0", "40"}, {3100, "CR0", "00"},
         {3200, "C00", a}, {4000, "C01", a}, {4000, "CR0", "20"}, {5000, "C00", a}, {8999, "CR0", "20"},
         {9000, "CR0", "80"}, {9000, "C01", a}, {9010, "CR0", "80"}});
@@ -64,19 +65,38 @@ TEST(SimProjector, PowerSequenceAndStateQueries)
         {3000, "CRA", "03"}, {3100, "C0E", a}, {3100, "CRA", "00"}, {3100, "C0D", a}, {3100, "C01", a},
         {8100, "C00", a}, {11100, "CRA", "00"}});
     play({{0, "CR1", "1"}, {0, "C07", a}, {0, "CR1", "3"}, {0, "CF INPUT2 S-VIDEO", a}, {0, "CR1", "2"},
-        {0, "CR4", "11"}, {0, "cr0", kNak}, {0, "C99", kNak}});
+        {0, "CR4", "11"}, {0, "cr0", nak}, {0, "C99", nak}});
     EXPECT_THROW(Projector(0), std::invalid_argument);
     EXPECT_THROW(Projector(5), std::invalid_argument);
 }
 
-// Every query's answer decodes on the panel (P-FAIL has no decoder); anything else gets ACK.
+// Every query's answer decodes on the panel (P-FAIL has no decoder); anything
+// else gets ACK. Each power status the projector can report has its own text.
 TEST(SimProjector, RepliesDecodeOnThePanel)
 {
-    for (const Command& command : kCommands) {
+    std::set<std::string> codes, texts;
+    for (int condition = 0; condition <= int(Condition::AllLampsFailed); ++condition) {
+        for (const std::int64_t at : {0, 1, 2, 3}) { // standby, count down, on, cooling
+            Projector p(1, {2, 5});
+            p.setCondition(Condition(condition));
+            if (at > 0)
+                p.execute("C00", 0);
+            if (at > 2)
+                p.execute("C01", 2);
+            const std::string reply = p.execute("CR0", at);
+            codes.insert(reply);
+            texts.insert(decoded(reply, "CR0").value_or(""));
+        }
+    }
+    EXPECT_EQ(codes.size(), 13u);
+    EXPECT_EQ(texts.size(), 13u);
+    EXPECT_FALSE(texts.contains(""));
+
+    for (const Command& command : commands) {
         const std::string reply = Projector(1).execute(command.text, 0);
         EXPECT_TRUE(command.action == Action::Query
                 ? command.text == "CR INFPFAIL" || decoded(reply, command.text).has_value()
-                : reply == kAck)
+                : reply == ack)
             << command.text << ": " << reply;
     }
     EXPECT_EQ(decoded(Projector(1).execute("CR PRESSURE", 0), "CR PRESSURE"), "1013 hPa");
@@ -102,12 +122,12 @@ TEST(SimProjector, LampHoursGrowOnlyForLitLampsUpToFourDigits)
 TEST(SimLine, Addressing)
 {
     const std::tuple<std::vector<int>, std::string, std::string, std::set<int>> cases[] = {
-        {{3}, "C00", kAck, {3}},
+        {{3}, "C00", ack, {3}},
         {{1, 2}, "C00", "", {1, 2}}, // no prefix, several units: all obey, none answers
-        {{1, 2, 3, 4}, "A004C00", kAck, {4}},
+        {{1, 2, 3, 4}, "A004C00", ack, {4}},
         {{1, 2}, "AFFFC00", "", {1, 2}},
         {{1, 2}, "A003C00", "", {}},
-        {{1}, "A001", kNak, {}},
+        {{1}, "A001", nak, {}},
         {{2}, "A002CR0", "80\r", {}},
     };
     for (const auto& [addresses, frame, reply, obeyed] : cases) {
@@ -142,7 +162,7 @@ TEST(SimLine, FramingAndBoundedBuffers)
     line.receive("CR0\r", 0);
     for (int i = 0; i < 1000; ++i) {
         line.receive(std::string(1000, 'Z'), 0);
-        ASSERT_LE(line.reader().buffered(), FrameReader::kMaxFrame);
+        ASSERT_LE(line.reader().buffered(), FrameReader::maxFrame);
     }
     line.receive("\rCR0\r", 0);
     EXPECT_EQ(line.takeDue(10), "80\r80\r");
@@ -151,8 +171,8 @@ TEST(SimLine, FramingAndBoundedBuffers)
         frames += "CR3\r";
     line.receive(frames, 20);
     const std::size_t queued = line.pendingBytes(); // 20-byte replies up to the cap
-    EXPECT_LE(queued, Line::kMaxPendingBytes);
-    EXPECT_GT(queued, Line::kMaxPendingBytes - 20);
+    EXPECT_LE(queued, Line::maxPendingBytes);
+    EXPECT_GT(queued, Line::maxPendingBytes - 20);
     EXPECT_EQ(line.takeDue(30).size(), queued);
 }
 
@@ -171,12 +191,12 @@ TEST(SimLine, FaultModes)
         Line line({1}, LineOptions{.replyDelayMs = 30, .slowDelayMs = 700, .fault = fault});
         line.receive("CR0\r", 0);
         for (const auto& [atMs, bytes] : takes)
-            EXPECT_EQ(line.takeDue(atMs), bytes) << kFaultNames[int(fault)].first << " at " << atMs;
+            EXPECT_EQ(line.takeDue(atMs), bytes) << faultNames[int(fault)].first << " at " << atMs;
         EXPECT_FALSE(line.nextDueMs());
         line.receive("C00\r", 20'000); // every fault still lets the command act
         EXPECT_EQ(line.projector(1)->power(), PowerState::CountDown);
     }
-    for (const auto& [name, fault] : kFaultNames)
+    for (const auto& [name, fault] : faultNames)
         EXPECT_EQ(parseFault(name), fault);
     EXPECT_FALSE(parseFault("SLOW"));
 
@@ -195,12 +215,12 @@ TEST(SimLine, FaultModes)
     EXPECT_EQ(seen, "80\r1\r");
 
     Line flood({1}, LineOptions{.replyDelayMs = 0, .fault = Fault::Flood});
-    EXPECT_EQ(flood.takeDue(100).size(), 100u * Line::kFloodBytesPerMs);
-    EXPECT_EQ(flood.takeDue(100'000).size(), Line::kMaxFloodBurst) << "one burst after a stall";
+    EXPECT_EQ(flood.takeDue(100).size(), 100u * Line::floodBytesPerMs);
+    EXPECT_EQ(flood.takeDue(100'000).size(), Line::maxFloodBurst) << "one burst after a stall";
     flood.receive("CR0\r", 100'000);
     const std::string bytes = flood.takeDue(100'010);
     EXPECT_EQ(bytes.substr(0, 3), "80\r");
-    EXPECT_EQ(bytes.size(), 3u + 10 * Line::kFloodBytesPerMs);
+    EXPECT_EQ(bytes.size(), 3u + 10 * Line::floodBytesPerMs);
 }
 
 } // namespace

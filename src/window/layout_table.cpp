@@ -1,15 +1,6 @@
-#include "window/inventory.hpp"
+#include "window/layout_table.hpp"
 
 namespace qm5 {
-
-const ControlSpec* findControl(std::string_view name)
-{
-    for (const auto& c : controls) {
-        if (c.name == name)
-            return &c;
-    }
-    return nullptr;
-}
 
 Point clientOrigin(const ControlSpec& c)
 {

@@ -18,15 +18,18 @@
 
 #include "core/serial_control.hpp"
 #include "decode/decode_reply.hpp"
-#include "faults/proc_stats.hpp"
 #include "link/transcript.hpp"
-#include "qt/form1_window.hpp"
+#include "qt/panel_window.hpp"
 #include "qt/qt_serial_control.hpp"
 #include "qt/qt_timer.hpp"
+#include "rig/eventually.hpp"
+#include "rig/proc_stats.hpp"
+#include "window/control_names.hpp"
 
 namespace {
 
 using qm5::SerialError;
+namespace controls = qm5::controls;
 
 // Passes everything through to the real serial control and watches the line:
 // frames out, and the replies in, one by one, as the projector sent them.
@@ -34,43 +37,44 @@ class WatchedSerial : public qm5::SerialControl {
 public:
     explicit WatchedSerial(qm5::QtSerialControl& inner) : inner_(inner)
     {
-        inner_.setOnComm([this] { raiseOnComm(); });
+        inner_.setEventHandler([this] { raiseEvent(); });
     }
-    ~WatchedSerial() override { inner_.setOnComm({}); }
+    ~WatchedSerial() override { inner_.setEventHandler({}); }
 
-    SerialError setCommPort(int port) override { return inner_.setCommPort(port); }
-    int commPort() const override { return inner_.commPort(); }
-    SerialError setSettings(const std::string& settings) override { return inner_.setSettings(settings); }
-    bool portOpen() const override { return inner_.portOpen(); }
-    SerialError setPortOpen(bool open) override { return inner_.setPortOpen(open); }
-    SerialError output(const std::string& text) override
+    SerialError setPortNumber(int port) override { return inner_.setPortNumber(port); }
+    int portNumber() const override { return inner_.portNumber(); }
+    SerialError setLineSettings(const std::string& settings) override { return inner_.setLineSettings(settings); }
+    bool isOpen() const override { return inner_.isOpen(); }
+    SerialError open() override { return inner_.open(); }
+    void close() override { inner_.close(); }
+    SerialError write(const std::string& text) override
     {
-        SerialError err = inner_.output(text);
+        SerialError err = inner_.write(text);
         if (!err) {
             ++sent;
             lastFrame_ = text;
         }
         return err;
     }
-    std::string input() override
+    std::string readAll() override
     {
-        std::string in = inner_.input();
+        std::string in = inner_.readAll();
         partial_ += in;
         for (std::size_t cr; (cr = partial_.find('\r')) != std::string::npos;) {
             const std::string reply = partial_.substr(0, cr + 1);
             partial_.erase(0, cr + 1);
             ++replies;
             // Decoded on its own, as if it were the only reply in the buffer.
-            const auto status = qm5::DecodeReply(qm5::RenderTranscript(reply), lastFrame_, "");
+            const auto status = qm5::decodeReply(qm5::renderTranscript(reply), lastFrame_, "");
             if (!status || *status != " Stand by") {
                 ++undecoded;
                 if (undecoded <= 5)
-                    std::fprintf(stderr, "qm5-soak: reply%s did not decode\n", qm5::RenderTranscript(reply).c_str());
+                    std::fprintf(stderr, "qm5-soak: reply%s did not decode\n", qm5::renderTranscript(reply).c_str());
             }
         }
         return in;
     }
-    int commEvent() const override { return inner_.commEvent(); }
+    int lastEvent() const override { return inner_.lastEvent(); }
     std::size_t unsentBytes() const override { return inner_.unsentBytes(); }
 
     long sent = 0;
@@ -125,17 +129,17 @@ int main(int argc, char** argv)
         return n == 1 ? device : n == 2 ? "/nonexistent/qm5-soak-com2" : "";
     });
     WatchedSerial line(port);
-    qm5::QtTimerFactory timers;
-    qm5::Form1Window window(line, timers);
+    qm5::QtClock clock;
+    qm5::PanelWindow window(line, clock);
     long warnings = 0;
     window.setWarningHandler([&](const QString& text) {
         ++warnings;
         std::fprintf(stderr, "qm5-soak: warning: %s\n", qPrintable(text));
     });
     window.setEndHandler([] {});
-    window.form().Form_Load();
+    window.panel().load();
     window.show();
-    QWidget* status = window.control("Command44");
+    QWidget* status = window.control(controls::statusQuery);
 
     std::printf("qm5-soak: %ld s, STATUS every %ld ms, against %s\n", seconds, intervalMs, device.c_str());
     const Figures atLoad = measure();
@@ -144,7 +148,7 @@ int main(int argc, char** argv)
     // The first exchange settles fonts, buffers and notifiers; the figures
     // that a leak would move are taken from there.
     QTest::mouseClick(status, Qt::LeftButton);
-    if (!QTest::qWaitFor([&] { return line.replies > 0; }, 5000)) {
+    if (!qm5::test::runLoopUntil([&] { return line.replies > 0; }, 5000)) {
         std::fprintf(stderr, "qm5-soak: no reply from %s\n", device.c_str());
         return 1;
     }
@@ -155,8 +159,8 @@ int main(int argc, char** argv)
     long late = 0; // a click found the reply to the one before it not yet in
     long wrongStatus = 0;
     long missingMarks = 0; // " X X X X" seen on the reply line
-    QElapsedTimer clock;
-    clock.start();
+    QElapsedTimer elapsedTime;
+    elapsedTime.start();
     long nextReport = 60;
 
     QTimer poll;
@@ -165,12 +169,12 @@ int main(int argc, char** argv)
     QObject::connect(&poll, &QTimer::timeout, [&] {
         if (line.replies < line.sent)
             ++late;
-        if (window.caption("Label12") == " X X X X")
+        if (window.caption(controls::rxdLine) == " X X X X")
             ++missingMarks;
-        const std::string shown = window.caption("Label22");
+        const std::string shown = window.caption(controls::statusLine);
         if (!shown.empty() && shown != " Stand by")
             ++wrongStatus;
-        const long elapsed = clock.elapsed() / 1000;
+        const long elapsed = elapsedTime.elapsed() / 1000;
         if (elapsed >= nextReport) {
             const Figures now = measure();
             std::printf("%6ld s: %ld frames, %ld replies, VmRSS %ld KiB, %d descriptors\n", elapsed, line.sent,
@@ -189,14 +193,14 @@ int main(int argc, char** argv)
     app.exec();
 
     // The last reply is let in before counting.
-    (void)QTest::qWaitFor([&] { return line.replies >= line.sent; }, 2000);
+    (void)qm5::test::runLoopUntil([&] { return line.replies >= line.sent; }, 2000);
     const long missing = line.sent - line.replies;
     const Figures atEnd = measure();
     std::printf("end:      VmRSS %ld KiB, %d descriptors\n", atEnd.rssKiB, atEnd.descriptors);
     std::printf("frames %ld, replies %ld, missing %ld, undecoded %ld, late %ld, \" X X X X\" seen %ld, "
                 "wrong status %ld, warnings %ld\n",
         line.sent, line.replies, missing, line.undecoded, late, missingMarks, wrongStatus, warnings);
-    std::printf("reply buffer at the end: %zu characters\n", window.form().rxBuffer().size());
+    std::printf("reply buffer at the end: %zu characters\n", window.panel().exchange().receiveBuffer().size());
     std::printf("growth:   VmRSS %+ld KiB, %+d descriptors\n", atEnd.rssKiB - atStart.rssKiB,
         atEnd.descriptors - atStart.descriptors);
     const bool clean = line.replies > 0 && line.undecoded == 0 && missing == 0 && wrongStatus == 0 && warnings == 0

@@ -1,35 +1,32 @@
 #pragma once
-// The real window: every control of the inventory as a widget at its fixed
-// place, wired to the window logic, and the Display the logic draws through.
+// The real window: the widgets of the layout table, wired to the panel's
+// logic, and the Display the logic draws through.
 
-#include <QPointer>
 #include <QWidget>
 
 #include <functional>
-#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
 
+#include "core/control_panel.hpp"
 #include "core/display.hpp"
-#include "core/form1.hpp"
-
-class QAbstractButton;
+#include "qt/input_filter.hpp"
+#include "qt/widget_factory.hpp"
 
 namespace qm5 {
 
-class Form1Window : public QWidget, public Display {
-    Q_OBJECT
+class PanelWindow : public QWidget, public Display {
 public:
     using WarningHandler = std::function<void(const QString& text)>;
     using EndHandler = std::function<void()>;
 
-    // Builds the widgets and the logic behind them. Form_Load is left to the
+    // Builds the widgets and the logic behind them. load() is left to the
     // caller, so it can run before or after the window is shown.
-    Form1Window(SerialControl& comm, TimerFactory& timers, QWidget* parent = nullptr);
-    ~Form1Window() override;
+    PanelWindow(SerialControl& serial, Clock& clock, QWidget* parent = nullptr);
+    ~PanelWindow() override;
 
-    Form1& form() { return *form_; }
+    ControlPanel& panel() { return *panel_; }
     // The widget of a control, by its name; nullptr for an unknown name.
     QWidget* control(std::string_view name) const;
 
@@ -45,7 +42,7 @@ public:
     bool isVisible(std::string_view control) const override;
     std::string text(std::string_view control) const override;
     void setText(std::string_view control, const std::string& text) override;
-    void selectOption(std::string_view control) override;
+    void checkOption(std::string_view control) override;
     int windowWidth() const override;
     int windowHeight() const override { return outerHeight_; }
     void setWindowHeight(int twips) override;
@@ -60,34 +57,22 @@ public:
     using QWidget::setVisible;
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
 private:
+    void wire();
     void placeWindow();
-    void buildLines();
-    void buildControls();
-    void setFocusOrder();
-    void wireButton(QAbstractButton* button, const std::string& name);
-    void wireOption(QAbstractButton* option, const std::string& name);
-    bool filterKeyPress(QObject* watched, QEvent* event);
-    bool filterMouse(QObject* watched, QEvent* event);
-    void endHold();
-    bool belongsHere(QObject* object) const;
 
-    std::map<std::string, QWidget*, std::less<>> controls_;
-    std::unique_ptr<Form1> form_;
+    ControlWidgets widgets_;
+    std::unique_ptr<ControlPanel> panel_;
+    std::unique_ptr<InputFilter> input_;
     WarningHandler warn_;
     EndHandler end_;
 
     int outerHeight_;
     double left_ = 0;
     double top_ = 0;
-
-    // The held button being pressed, if any; its release ends the hold once.
-    QPointer<QAbstractButton> held_;
-    std::string heldName_;
 };
 
 } // namespace qm5

@@ -37,42 +37,64 @@ TEST(Transcript, RendersEveryTokenKind)
         {"\x80\xff\xe9", " ? ? ? "},
     };
     for (const auto& [input, transcript] : cases)
-        EXPECT_EQ(RenderTranscript(input), transcript) << "input of " << input.size() << " chars";
+        EXPECT_EQ(renderTranscript(input), transcript) << "input of " << input.size() << " chars";
     for (char c = ' '; c <= 'z'; ++c)
-        EXPECT_EQ(RenderTranscript(std::string(1, c)), (std::string{' ', c, ' '})) << c;
+        EXPECT_EQ(renderTranscript(std::string(1, c)), (std::string{' ', c, ' '})) << c;
     // All 256 byte values in one go: every byte is one token of its own.
     std::string all;
     for (int c = 0; c < 256; ++c)
         all.push_back(static_cast<char>(c));
-    EXPECT_EQ(RenderTranscript(all).size(), 1 + 91 * 2 + 4 + 3 + 3 + 1 + (256 - 91 - 4) * 2u);
+    EXPECT_EQ(renderTranscript(all).size(), 1 + 91 * 2 + 4 + 3 + 3 + 1 + (256 - 91 - 4) * 2u);
 }
 
-TEST(DecodeTables, CompleteWithDistinctWellFormedKeys)
+// Keys are distinct transcripts of one or two reply characters (" c", " c c"),
+// texts start with a blank; the lamp and mute tables follow their rules.
+TEST(DecodeTables, KeysAreWellFormedAndTextsFollowTheirRules)
 {
-    const std::pair<const DecodeTable*, std::size_t> tables[] = {{&kPowerStatusTable, 13}, {&kInputModeTable, 4},
-        {&kOrientationTable, 4}, {&kMuteSignalTable, 6}, {&kLampStatusTable, 48}};
-    for (const auto& [table, rows] : tables) {
-        ASSERT_EQ(table->rows.size(), rows);
+    for (const DecodeTable* table :
+        {&powerStatusTable, &inputModeTable, &orientationTable, &muteSignalTable, &lampStatusTable}) {
         std::set<std::string_view> keys;
         for (const DecodeRow& row : table->rows) {
-            EXPECT_TRUE(keys.insert(row.key).second) << "duplicate " << row.key;
-            // A key is the transcript of one or two reply characters: " c" or " c c".
             const std::string_view k = row.key;
+            EXPECT_TRUE(keys.insert(k).second) << "duplicate " << k;
             EXPECT_TRUE(k.size() == table->keyLength && k[0] == ' ' && k[1] != ' '
                 && (k.size() == 2 || (k[2] == ' ' && k[3] != ' ')) && row.text.starts_with(' '))
                 << k;
         }
     }
-    std::set<std::string_view> lampTexts; // every mode 0..2 with every mask 0..F
-    for (const char mode : {'0', '1', '2'})
-        for (const char mask : std::string_view("0123456789ABCDEF"))
-            lampTexts.insert(LookupReplyKey(kLampStatusTable, std::string{' ', mode, ' ', mask}).value_or(""));
-    EXPECT_EQ(lampTexts.size(), 48u);
-    EXPECT_FALSE(lampTexts.contains(""));
+    // Lamp status: the mode, then a mask of the lamps lit (1 = No1 ... 8 = No4).
+    const char* modes[] = {"4 Lamp mode", "2 Lamp mode(1,4)", "2 Lamp mode(2,3)"};
+    for (int mode = 0; mode < 3; ++mode) {
+        for (int mask = 0; mask < 16; ++mask) {
+            std::string lamps;
+            for (int lamp = 0; lamp < 4; ++lamp)
+                if (mask & (1 << lamp))
+                    lamps += (lamps.empty() ? "No" : ",") + std::to_string(lamp + 1);
+            const std::string text =
+                mask == 0 ? " All OFF : " : (mask == 15 ? " All ON " : " " + lamps + " ON ") + " : ";
+            const std::string key{' ', char('0' + mode), ' ', "0123456789ABCDEF"[mask]};
+            EXPECT_EQ(lookupReplyKey(lampStatusTable, key), text + modes[mode]) << key;
+        }
+    }
+    // Mute: the second character is a mask, 1 = video, 2 = audio.
+    for (int mask = 1; mask < 4; ++mask) {
+        const std::string text(lookupReplyKey(muteSignalTable, " 0 " + std::to_string(mask)).value_or(""));
+        EXPECT_EQ(text.find("Video") != std::string::npos, (mask & 1) != 0) << text;
+        EXPECT_EQ(text.find("Audio") != std::string::npos, (mask & 2) != 0) << text;
+        EXPECT_TRUE(text.ends_with("mute ON")) << text;
+    }
+    // Orientation: two flags, 0 = reversed; the second tells top/bottom, the first left/right.
+    for (const char* key : {" 1 1", " 1 0", " 0 1", " 0 0"}) {
+        const std::string text(lookupReplyKey(orientationTable, key).value_or(""));
+        EXPECT_EQ(text.find("Top/Bottom") != std::string::npos, key[3] == '0') << text;
+        EXPECT_EQ(text.find("Left/Right") != std::string::npos, key[1] == '0') << text;
+    }
+    for (int input = 1; input <= 4; ++input)
+        EXPECT_EQ(lookupReplyKey(inputModeTable, " " + std::to_string(input)), " Input mode " + std::to_string(input));
 }
 
 struct DecodeCase {
-    std::string lastCommand, prefix, reply;
+    std::string lastFrame, prefix, reply;
     Status status;
 };
 
@@ -83,6 +105,13 @@ TEST(DecodeReply, KnownReplies)
         {"CR0\r", "", "80\r", " Stand by"},
         {"CR0\r", "", "8", std::nullopt}, // first piece, key incomplete
         {"CR0\r", "", "80", " Stand by"},
+        {"CR0\r", "", "801\r", " Stand by"},
+        {"CR0\r", "", "00\r80\r", " Power ON"},
+        {"CR0\r", "", "01\r", std::nullopt},
+        {"CR00\r", "", "80\r", std::nullopt}, // no frame longer than the query's
+        {"CR1\r", "", "0\r", std::nullopt},
+        {"CRA\r", "", "FF\r", " Stand by"},
+        {"CRA\r", "", "ff\r", std::nullopt},
         {"CR0\r", "", ack + "80\r", std::nullopt},
         {"CR1\r", "", "31\r", " Input mode 3"},
         {"CR4\r", "", "00\r", " Top/Bottom , Left/Right reversal"},
@@ -124,11 +153,11 @@ TEST(DecodeReply, KnownReplies)
         {p, "", "-2018703449\r", std::nullopt},
     };
     for (const DecodeCase& c : cases)
-        EXPECT_EQ(DecodeReply(RenderTranscript(c.reply), c.lastCommand, c.prefix), c.status)
-            << c.lastCommand << " / " << c.prefix << " / " << c.reply;
+        EXPECT_EQ(decodeReply(renderTranscript(c.reply), c.lastFrame, c.prefix), c.status)
+            << c.lastFrame << " / " << c.prefix << " / " << c.reply;
 }
 
-TEST(ReadPressureReading, ParsesAndRoundsHalfToEven)
+TEST(PressureReading, ParsesAndRoundsHalfToEven)
 {
     const std::string nines(18, '9'), zeros(100000, '0');
     const std::pair<std::string, std::optional<std::int64_t>> cases[] = {
@@ -150,7 +179,7 @@ TEST(ReadPressureReading, ParsesAndRoundsHalfToEven)
         {"2.5" + zeros + "1", 3},
     };
     for (const auto& [text, reading] : cases)
-        EXPECT_EQ(ReadPressureReading(text), reading) << '"' << text.substr(0, 30) << '"';
+        EXPECT_EQ(readPressureReading(text), reading) << '"' << text.substr(0, 30) << '"';
 }
 
 } // namespace

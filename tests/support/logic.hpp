@@ -1,0 +1,64 @@
+#pragma once
+// The panel's logic on a manual clock, a fake serial port and a fake display,
+// loaded as at start-up; and the same logic wired to virtual projectors.
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/control_panel.hpp"
+#include "line.hpp"
+#include "support/fake_display.hpp"
+#include "support/fake_serial_control.hpp"
+#include "support/manual_clock.hpp"
+#include "window/control_names.hpp"
+
+namespace qm5::test {
+
+namespace c = controls;
+
+struct Logic {
+    FakeDisplay display;
+    FakeSerialControl serial;
+    ManualClock clock;
+    ControlPanel panel{display, serial, clock};
+
+    explicit Logic(bool load = true)
+    {
+        if (load)
+            panel.load();
+        serial.writes.clear();
+    }
+    std::string shown(std::string_view control) const { return display.caption(control); }
+    Exchange& exchange() { return panel.exchange(); }
+    // A press and a release ms later.
+    void hold(std::string_view control, int ms)
+    {
+        panel.pressed(control);
+        clock.advance(ms);
+        panel.released(control);
+    }
+};
+
+// Every frame that goes out reaches the virtual projectors at once; their
+// replies come back as the clock runs.
+struct SimLogic : Logic {
+    sim::Line line;
+    std::unique_ptr<Timer> pump;
+
+    explicit SimLogic(
+        std::vector<int> addresses = {1}, sim::LineOptions options = {.replyDelayMs = 0, .timing = {0, 0}})
+        : line(addresses, options)
+        , pump(clock.timer(1, [this] {
+            if (std::string due = line.takeDue(clock.now()); !due.empty())
+                serial.receive(due);
+        }))
+    {
+        serial.onWrite = [this](const std::string& frame) { line.receive(frame, clock.now()); };
+        pump->start();
+    }
+    sim::Projector& projector(int address = 1) { return *line.projector(address); }
+};
+
+} // namespace qm5::test
