@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "link/exchange_queue.hpp"
 #include "support/logic.hpp"
 
 namespace qm5::test {
@@ -179,6 +180,81 @@ TEST_F(ExchangeTest, EndClosesThePortAndStopsEveryTimer)
     clock.advance(10000);
     EXPECT_EQ(serial.writes.size(), frames);
     EXPECT_EQ(shown(c::txdLine), " C 4 7 CR ") << "nothing fires after END";
+}
+
+// The engine without a window: one request at a time against virtual projectors.
+struct QueueRig {
+    FakeSerialControl serial;
+    ManualClock clock;
+    sim::Line line;
+    std::unique_ptr<Timer> pump;
+    ExchangeQueue queue{serial, clock};
+    std::vector<std::pair<std::int64_t, Outcome>> done; // when, what
+
+    explicit QueueRig(sim::LineOptions options, std::vector<int> addresses = {1, 2})
+        : line(addresses, options)
+        , pump(clock.timer(1, [this] {
+            if (std::string due = line.takeDue(clock.now()); !due.empty())
+                serial.receive(due);
+        }))
+    {
+        serial.onWrite = [this](const std::string& frame) { line.receive(frame, clock.now()); };
+        pump->start();
+    }
+    void submit(std::string prefix, std::string command, int windowMs = 500)
+    {
+        queue.submit({std::move(prefix), std::move(command), windowMs},
+            [this](const Outcome& o) { done.emplace_back(clock.now(), o); });
+    }
+};
+
+TEST(ExchangeQueueTest, OneRequestAtATimeEachMatchedToItsReply)
+{
+    using K = Outcome::Kind;
+    QueueRig rig({.replyDelayMs = 30});
+    rig.submit("A001", "CR0");
+    rig.submit("A002", "C00");
+    rig.submit("A001", "NOPE");
+    rig.submit("AFFF", "C01");
+    rig.submit("A003", "CR1", 2000); // nobody there
+    rig.submit("A002", "CR0");
+    rig.clock.advance(10000);
+    const std::tuple<std::int64_t, K, std::string, std::optional<std::string>> expected[] = {
+        {30, K::Answered, "80\r", " Stand by"}, {60, K::Acknowledged, "\x06", std::nullopt},
+        {90, K::Refused, "\x15", std::nullopt}, {90, K::SentToAll, "", std::nullopt},
+        {2090, K::Missing, "", std::nullopt}, {3120, K::Answered, "20\r", " Cooling down"}};
+    ASSERT_EQ(rig.done.size(), std::size(expected));
+    for (std::size_t i = 0; i < rig.done.size(); ++i) {
+        const auto& [at, outcome] = rig.done[i];
+        EXPECT_EQ(std::tie(at, outcome.kind, outcome.reply, outcome.status),
+            std::tie(
+                std::get<0>(expected[i]), std::get<1>(expected[i]), std::get<2>(expected[i]), std::get<3>(expected[i])))
+            << outcome.frame;
+    }
+    EXPECT_EQ(rig.serial.writes,
+        (std::vector<std::string>{"A001CR0\r", "A002C00\r", "A001NOPE\r", "AFFFC01\r", "A003CR1\r", "A002CR0\r"}));
+}
+
+// A reply after its window is dropped, never taken for the next request's.
+TEST(ExchangeQueueTest, LateRepliesAndAClosedLineAreNeverTakenForAnAnswer)
+{
+    QueueRig slow({.replyDelayMs = 30, .slowDelayMs = 700, .fault = sim::Fault::Slow}, {1});
+    slow.submit("", "CR0");
+    slow.submit("", "CR1", 2000);
+    slow.clock.advance(10000);
+    ASSERT_EQ(slow.done.size(), 2u);
+    EXPECT_EQ(slow.done[0].second.kind, Outcome::Kind::Missing);
+    EXPECT_EQ(slow.done[1].first, 500 + ExchangeQueue::lateReplyGuardMs + 700) << "sent after the guard";
+    EXPECT_EQ(slow.done[1].second.reply, "1\r") << "the late 80 to CR0 is not CR1's answer";
+    EXPECT_EQ(slow.done[1].second.status, " Input mode 1");
+
+    QueueRig closed({}, {1});
+    closed.serial.close();
+    closed.serial.failingPorts[1] = "/dev/ttyS0: No such file or directory";
+    closed.submit("", "CR0");
+    ASSERT_EQ(closed.done.size(), 1u);
+    EXPECT_EQ(closed.done[0].second.kind, Outcome::Kind::NotSent);
+    EXPECT_EQ(closed.done[0].second.error, "/dev/ttyS0: No such file or directory");
 }
 
 } // namespace
