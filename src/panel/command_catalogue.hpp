@@ -28,7 +28,7 @@ struct OneShotButton {
     std::string_view control;
     std::string_view code;
     // Set before sending; none leaves both times as the last sender set them.
-    std::optional<ReplyTimes> replyTimes;
+    std::optional<ReplyTimes> replyTimes{};
     // After sending, the cursor-pad arrows take the menu's pace and context.
     bool armsMenuArrows = false;
 };
