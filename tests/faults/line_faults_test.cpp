@@ -1,4 +1,4 @@
-// The far end hangs up in the middle of a reply, floods, sends every byte value.
+// The far end hangs up in the middle of a reply, floods the line, takes bytes slowly.
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <numeric>
 #include <poll.h>
 #include <random>
 #include <sys/ioctl.h>
@@ -135,26 +134,6 @@ TEST(LineFaults, FloodOfTenMegabytesKeepsMemoryAndTheWindowInBounds)
     panel.click(c::statusQuery);
     EXPECT_EQ(far.readAtLeast(4, waitMs), "CR0\r");
     EXPECT_EQ(panel.caption(c::txdLine), " C R 0 CR ");
-}
-
-TEST(LineFaults, EveryByteValueInOneReplyIsShownOneTokenEach)
-{
-    std::string all(256, '\0');
-    std::iota(all.begin(), all.end(), '\0');
-    for (const std::size_t piece : {256u, 7u}) { // each piece on its own receive event
-        SCOPED_TRACE(piece);
-        RawPty far;
-        PanelRig panel(far.path());
-        panel.send("CR0");
-        ASSERT_EQ(far.readAtLeast(4, waitMs), "CR0\r");
-        for (std::size_t at = 0; at < all.size(); at += piece) {
-            ASSERT_TRUE(far.writeAll(std::string_view(all).substr(at, piece)));
-            QM5_ASSERT_EVENTUALLY_EQ(
-                panel.panel().exchange().receiveBuffer().size(), std::min(all.size(), at + piece), waitMs);
-        }
-        EXPECT_EQ(panel.caption(c::rxdLine), renderTranscript(all));
-        EXPECT_EQ(panel.caption(c::statusLine), "") << "a decoder took the reply";
-    }
 }
 
 // At 9600 baud an addressed arrow frame takes 8.3 ms on the wire, longer than

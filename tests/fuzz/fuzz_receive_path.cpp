@@ -12,9 +12,7 @@
 #include "link/transcript.hpp"
 #include "panel/command_catalogue.hpp"
 #include "panel/repeat_table.hpp"
-#include "support/fake_display.hpp"
-#include "support/fake_serial_control.hpp"
-#include "support/manual_clock.hpp"
+#include "support/fakes.hpp"
 #include "window/control_names.hpp"
 
 namespace {

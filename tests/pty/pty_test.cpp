@@ -100,14 +100,6 @@ TEST_F(SerialOverPty, SettingsAreParsedAndAppliedToTheOpenPort)
     EXPECT_EQ(farSpeed(), B19200);
 }
 
-TEST_F(SerialOverPty, MissingDeviceIsReportedWithItsPath)
-{
-    control.close();
-    ASSERT_FALSE(control.setPortNumber(2));
-    EXPECT_EQ(control.open(), "/nonexistent/qm5rsc-test-port: No such file or directory");
-    EXPECT_FALSE(control.isOpen());
-}
-
 TEST_F(SerialOverPty, FarEndClosingClosesThePortWithoutSpinning)
 {
     ASSERT_EQ(::write(pty.master(), "80\r", 3), 3);

@@ -9,9 +9,7 @@
 
 #include "core/control_panel.hpp"
 #include "line.hpp"
-#include "support/fake_display.hpp"
-#include "support/fake_serial_control.hpp"
-#include "support/manual_clock.hpp"
+#include "support/fakes.hpp"
 #include "window/control_names.hpp"
 
 namespace qm5::test {

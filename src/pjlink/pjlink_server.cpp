@@ -1,0 +1,198 @@
+#include "pjlink/pjlink_server.hpp"
+
+#include <QCryptographicHash>
+#include <QPointer>
+#include <QRandomGenerator>
+#include <QTcpSocket>
+#include <QTimer>
+
+#include "pjlink/pjlink_command.hpp"
+#include "pjlink/pjlink_projector.hpp"
+#include "pjlink/projector_mapping.hpp"
+
+namespace qm5::pjlink {
+
+namespace {
+
+// Lines waiting in the socket beyond the one being read: enough for a client
+// that sends its next command early, small enough that a flood stalls in TCP.
+constexpr qint64 readBufferBytes = 4 * maxLineBytes;
+// A client that does not read its answers stops being served at this much.
+constexpr qint64 maxUnsentBytes = 4 * maxLineBytes;
+constexpr int closeGraceMs = 1000;
+
+class Client : public QObject {
+public:
+    Client(QTcpSocket* socket, PjlinkProjector& projector, int idleMs, const std::optional<std::string>& password,
+        QObject* parent)
+        : QObject(parent)
+        , socket_(socket)
+        , projector_(projector)
+    {
+        socket_->setParent(this);
+        socket_->setReadBufferSize(readBufferBytes);
+        idle_.setSingleShot(true);
+        idle_.setInterval(idleMs);
+        connect(&idle_, &QTimer::timeout, this, &Client::close);
+        connect(socket_, &QTcpSocket::readyRead, this, &Client::readLines);
+        connect(socket_, &QTcpSocket::bytesWritten, this, &Client::readLines);
+        connect(socket_, &QTcpSocket::disconnected, this, &QObject::deleteLater);
+        if (password) {
+            random_ = QString::asprintf("%08x", QRandomGenerator::system()->generate()).toStdString();
+            expectedDigest_ = QCryptographicHash::hash(QByteArray::fromStdString(random_ + *password),
+                QCryptographicHash::Md5)
+                                  .toHex()
+                                  .toStdString();
+            write(std::string(passwordGreeting) + random_ + terminator);
+        } else {
+            write(std::string(noPasswordGreeting) + terminator);
+        }
+        idle_.start();
+    }
+
+private:
+    bool authenticated() const { return expectedDigest_.empty(); }
+    std::size_t lineLimit() const { return maxLineBytes - 1 + (authenticated() ? 0 : digestLength); }
+
+    void write(const std::string& bytes) { socket_->write(bytes.data(), static_cast<qint64>(bytes.size())); }
+
+    // Takes whole lines one at a time; the next waits until the last is answered.
+    void readLines()
+    {
+        if (reading_)
+            return;
+        reading_ = true;
+        while (!busy_ && !closing_ && socket_->bytesToWrite() <= maxUnsentBytes) {
+            const std::size_t end = pending_.find(terminator);
+            if (end == std::string::npos) {
+                if (pending_.size() > lineLimit()) {
+                    tooLong();
+                    continue;
+                }
+                const QByteArray more = socket_->read(static_cast<qint64>(lineLimit() + 1 - pending_.size()));
+                if (more.isEmpty())
+                    break;
+                pending_.append(more.constData(), static_cast<std::size_t>(more.size()));
+                continue;
+            }
+            std::string line = pending_.substr(0, end);
+            pending_.erase(0, end + 1);
+            if (std::exchange(skipping_, false))
+                continue;
+            take(line);
+        }
+        reading_ = false;
+    }
+
+    void take(std::string_view line)
+    {
+        // A CR LF client leaves an LF at the start of the next line.
+        while (line.starts_with('\n'))
+            line.remove_prefix(1);
+        if (line.empty())
+            return;
+        if (!authenticated()) {
+            const bool right = line.size() >= digestLength
+                && QByteArray::fromStdString(std::string(line.substr(0, digestLength))).toLower()
+                    == QByteArray::fromStdString(expectedDigest_);
+            if (!right)
+                return refuse(std::string(wrongPassword) + terminator);
+            expectedDigest_.clear();
+            line.remove_prefix(digestLength);
+            if (line.empty())
+                return;
+        }
+        const auto command = parseCommand(line);
+        if (!command)
+            return refuse({}); // not PJLink: nothing to answer
+        busy_ = true;
+        idle_.stop();
+        QPointer<Client> self(this);
+        projector_.handle(*command, [self, command = *command](const std::string& value) {
+            if (self)
+                self->answered(answerLine(command, value));
+        });
+    }
+
+    void answered(const std::string& line)
+    {
+        write(line);
+        busy_ = false;
+        idle_.start();
+        readLines();
+    }
+
+    // PJLink's answer to a parameter longer than it allows, and the rest of
+    // the line is dropped as it comes.
+    void tooLong()
+    {
+        const auto command = authenticated() ? parseCommand(pending_) : std::nullopt;
+        pending_.clear();
+        if (!command)
+            return refuse(authenticated() ? std::string() : std::string(wrongPassword) + terminator);
+        const bool known = command->classDigit == '1' && findCommand(command->body);
+        write(answerLine(*command, known ? outOfParameter : undefinedCommand));
+        skipping_ = true;
+    }
+
+    void refuse(const std::string& last)
+    {
+        if (!last.empty())
+            write(last);
+        close();
+    }
+
+    void close()
+    {
+        if (std::exchange(closing_, true))
+            return;
+        idle_.stop();
+        socket_->disconnectFromHost();
+        // A client that does not read keeps unsent bytes from ever leaving.
+        QTimer::singleShot(closeGraceMs, this, [this] { socket_->abort(); });
+    }
+
+    QTcpSocket* socket_;
+    PjlinkProjector& projector_;
+    QTimer idle_;
+    std::string random_;
+    std::string expectedDigest_; // empty once authenticated, or without a password
+    std::string pending_;
+    bool busy_ = false;
+    bool reading_ = false;
+    bool skipping_ = false;
+    bool closing_ = false;
+};
+
+} // namespace
+
+PjlinkServer::PjlinkServer(
+    PjlinkProjector& projector, ServerLimits limits, std::optional<std::string> password, QObject* parent)
+    : QObject(parent)
+    , projector_(projector)
+    , limits_(limits)
+    , password_(std::move(password))
+{
+    connect(&server_, &QTcpServer::newConnection, this, &PjlinkServer::acceptClients);
+}
+
+bool PjlinkServer::listen(const QHostAddress& address, quint16 port)
+{
+    return server_.listen(address, port);
+}
+
+void PjlinkServer::acceptClients()
+{
+    while (QTcpSocket* socket = server_.nextPendingConnection()) {
+        if (clients_ >= limits_.maxClients) {
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
+        ++clients_;
+        auto* client = new Client(socket, projector_, limits_.idleMs, password_, this);
+        connect(client, &QObject::destroyed, this, [this] { --clients_; });
+    }
+}
+
+} // namespace qm5::pjlink

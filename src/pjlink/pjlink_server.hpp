@@ -1,0 +1,44 @@
+#pragma once
+// PJLink Class 1 on one TCP port for one projector: the greeting, the MD5
+// password check, one command line at a time, and the bounds: a line longer
+// than PJLink allows, bytes that are not PJLink, a client that stops
+// mid-line or never authenticates, too many clients. Nothing buffers more
+// than a line or two per client.
+
+#include <QHostAddress>
+#include <QObject>
+#include <QTcpServer>
+
+#include <optional>
+#include <string>
+
+namespace qm5::pjlink {
+
+class PjlinkProjector;
+
+struct ServerLimits {
+    int idleMs;     // a client quiet this long is closed
+    int maxClients; // one more is closed at once, unanswered
+};
+
+class PjlinkServer : public QObject {
+public:
+    PjlinkServer(PjlinkProjector& projector, ServerLimits limits, std::optional<std::string> password,
+        QObject* parent = nullptr);
+
+    bool listen(const QHostAddress& address, quint16 port);
+    QString errorString() const { return server_.errorString(); }
+    quint16 port() const { return server_.serverPort(); }
+    int clientCount() const { return clients_; }
+
+private:
+    void acceptClients();
+
+    PjlinkProjector& projector_;
+    ServerLimits limits_;
+    std::optional<std::string> password_;
+    QTcpServer server_;
+    int clients_ = 0;
+};
+
+} // namespace qm5::pjlink

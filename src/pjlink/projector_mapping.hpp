@@ -1,0 +1,246 @@
+#pragma once
+// This projector as a PJLink Class 1 device, written once: which button each
+// PJLink setting presses, which status queries each PJLink query reads, and
+// what their replies mean in PJLink's terms. Buttons are named by control and
+// sent with the catalogue's codes; reply keys are the decoders' own
+// (decode/*.hpp), checked below to cover each decoding table exactly.
+// docs/pjlink.md says the same in prose.
+
+#include <array>
+#include <cstddef>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "decode/decode_table.hpp"
+#include "decode/mode_tables.hpp"
+#include "decode/power_table.hpp"
+#include "link/exchange_queue.hpp"
+#include "panel/command_catalogue.hpp"
+#include "window/control_names.hpp"
+
+namespace qm5::pjlink {
+
+namespace c = controls;
+
+// PJLink's power states; Failed has none and answers ERR4.
+enum class Power : char {
+    Standby = '0',
+    On = '1',
+    Cooling = '2',
+    WarmUp = '3',
+    Failed = 'F',
+};
+
+// The ERST flags the power status can tell: '0' none, '1' warning, '2' error.
+// Fan, cover and filter are never reported by this projector and stay '0'.
+struct Errors {
+    char lamp = '0';
+    char temperature = '0';
+    char other = '0';
+};
+
+struct PowerMeaning {
+    std::string_view replyKey;
+    Power power;
+    Errors errors;
+};
+
+// The status query's replies. The first reply character is the power state
+// (0 on, 8 standby, 4 count down, 2 cooling, 1 failed); the second a warning.
+inline constexpr std::array<PowerMeaning, 13> powerMeanings{{
+    {" 0 0", Power::On, {}},
+    {" 8 0", Power::Standby, {}},
+    {" 4 0", Power::WarmUp, {}},
+    {" 2 0", Power::Cooling, {}},
+    {" 1 0", Power::Failed, {.other = '2'}},
+    {" 0 8", Power::On, {.temperature = '1'}},
+    {" 0 2", Power::On, {}},      // on, no key input: nothing wrong
+    {" 0 4", Power::Standby, {}}, // lamps put out by power management
+    {" 2 8", Power::Cooling, {.temperature = '1'}},
+    {" 2 4", Power::Cooling, {.temperature = '1'}},
+    {" 8 8", Power::Standby, {.temperature = '1'}},
+    {" 2 1", Power::Cooling, {.lamp = '2'}},
+    {" 8 1", Power::Standby, {.lamp = '2'}},
+}};
+
+// The mute query's replies: AVMT's answer, or none when the projector is in
+// standby or has no signal and reports no mutes (ERR3).
+struct MuteMeaning {
+    std::string_view replyKey;
+    std::optional<std::string_view> avmt;
+};
+
+inline constexpr std::array<MuteMeaning, 6> muteMeanings{{
+    {" 0 0", "30"},
+    {" 0 1", "11"},
+    {" 0 2", "21"},
+    {" 0 3", "31"},
+    {" 8 0", std::nullopt},
+    {" F F", std::nullopt},
+}};
+
+// The four input modes. The projector never says which source an input
+// carries, so all four are PJLink type 1 and numbered as the input modes.
+struct InputMapping {
+    std::string_view pjlink;
+    std::string_view button;
+    std::string_view replyKey; // the mode query's reply
+};
+
+inline constexpr std::array<InputMapping, 4> inputs{{
+    {"11", c::inputMode1, " 1"},
+    {"12", c::inputMode2, " 2"},
+    {"13", c::inputMode3, " 3"},
+    {"14", c::inputMode4, " 4"},
+}};
+
+// When a setting may be sent: Steady is neither warming up nor cooling down.
+enum class Needs {
+    Steady,
+    On,
+};
+
+struct Setting {
+    std::string_view body;
+    std::string_view parameter;
+    std::string_view button;
+    Needs needs;
+};
+
+// NO SHOW blanks picture and sound together; the single mutes (10, 11, 20,
+// 21) have no button and answer ERR2. INPT's settings are the inputs above.
+inline constexpr std::array<Setting, 4> settings{{
+    {"POWR", "1", c::powerOn, Needs::Steady},
+    {"POWR", "0", c::powerOff, Needs::Steady},
+    {"AVMT", "31", c::noShowOn, Needs::On},
+    {"AVMT", "30", c::noShowOff, Needs::On},
+}};
+
+enum class Reading {
+    Power,
+    Input,
+    Mute,
+    Errors,
+    Lamps,
+    InputList,
+    Name,
+    Manufacturer,
+    Product,
+    OtherInformation,
+    Class,
+};
+
+struct CommandRow {
+    std::string_view body;
+    Reading reading;
+    std::array<std::string_view, 2> reads{}; // status queries asked, in order
+    bool settable = false;
+};
+
+inline constexpr std::array<CommandRow, 11> commands{{
+    {"POWR", Reading::Power, {c::statusQuery}, true},
+    {"INPT", Reading::Input, {c::modeQuery}, true},
+    {"AVMT", Reading::Mute, {c::setting2Query}, true},
+    {"ERST", Reading::Errors, {c::statusQuery}},
+    {"LAMP", Reading::Lamps, {c::lampTimeQuery, c::lampModeQuery}},
+    {"INST", Reading::InputList},
+    {"NAME", Reading::Name},
+    {"INF1", Reading::Manufacturer},
+    {"INF2", Reading::Product},
+    {"INFO", Reading::OtherInformation},
+    {"CLSS", Reading::Class},
+}};
+
+inline constexpr std::string_view manufacturer = "ORVA";
+inline constexpr std::string_view product = "QM5";
+inline constexpr std::string_view otherInformation = "RS-232C via qm5-pjlink";
+inline constexpr std::string_view pjlinkClass = "1";
+
+constexpr const CommandRow* findCommand(std::string_view body)
+{
+    for (const CommandRow& row : commands) {
+        if (row.body == body)
+            return &row;
+    }
+    return nullptr;
+}
+
+// The setting a PJLink set command stands for, INPT's included.
+std::optional<Setting> findSetting(std::string_view body, std::string_view parameter);
+
+// What the status query's reply says, nothing when it says nothing known.
+std::optional<PowerMeaning> powerOf(const Outcome& status);
+
+// The answer to a query from the replies to its reads, all of them answered.
+std::string answerQuery(const CommandRow& row, std::span<const Outcome> replies, std::string_view name);
+
+// Lamp hours as the reply gives them: four numbers, one blank between; zeros
+// for a reply of any other shape.
+std::array<int, 4> lampHours(std::string_view reply);
+
+namespace checks {
+
+template <std::size_t n, std::size_t m, typename Row>
+constexpr bool coversTable(const std::array<Row, n>& rows, const std::array<DecodeRow, m>& table)
+{
+    if (n != m)
+        return false;
+    for (const Row& row : rows) {
+        std::size_t found = 0;
+        for (const DecodeRow& key : table)
+            found += key.key == row.replyKey;
+        for (const Row& other : rows)
+            found -= &other != &row && other.replyKey == row.replyKey;
+        if (found != 1)
+            return false;
+    }
+    return true;
+}
+
+constexpr bool buttonsAreInTheCatalogue()
+{
+    for (const Setting& s : settings) {
+        if (!findOneShotButton(s.button))
+            return false;
+    }
+    for (const InputMapping& i : inputs) {
+        if (!findOneShotButton(i.button))
+            return false;
+    }
+    for (const CommandRow& row : commands) {
+        for (std::string_view read : row.reads) {
+            if (!read.empty() && !findOneShotButton(read))
+                return false;
+        }
+    }
+    return true;
+}
+
+constexpr bool keysAreUnique()
+{
+    for (const CommandRow& a : commands) {
+        for (const CommandRow& b : commands) {
+            if (&a != &b && a.body == b.body)
+                return false;
+        }
+    }
+    for (const Setting& a : settings) {
+        for (const Setting& b : settings) {
+            if (&a != &b && a.body == b.body && a.parameter == b.parameter)
+                return false;
+        }
+    }
+    return true;
+}
+
+} // namespace checks
+
+static_assert(checks::coversTable(powerMeanings, powerStatusRows), "one meaning for every power status");
+static_assert(checks::coversTable(muteMeanings, muteSignalRows), "one meaning for every mute status");
+static_assert(checks::coversTable(inputs, inputModeRows), "one PJLink input for every input mode");
+static_assert(checks::keysAreUnique(), "one row per PJLink command and per setting");
+static_assert(checks::buttonsAreInTheCatalogue(), "every button pressed or asked is a catalogue button");
+
+} // namespace qm5::pjlink
