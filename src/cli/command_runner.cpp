@@ -16,8 +16,7 @@ CommandRunner::CommandRunner(ExchangeQueue& queue, Clock& clock, std::vector<Ste
         waitTimer_->stop();
         send();
     }))
-{
-}
+{ }
 
 void CommandRunner::start()
 {

@@ -13,8 +13,7 @@ std::string captionOf(std::string_view control)
     return lowerCase(findControl(control)->caption);
 }
 
-template <typename Options>
-std::string namesOf(const Options& options)
+template <typename Options> std::string namesOf(const Options& options)
 {
     std::string out;
     for (std::size_t i = 0; i < options.size(); ++i) {

@@ -87,7 +87,8 @@ std::string textLine(const Step& step, const Outcome& outcome)
 std::string jsonLine(const Step& step, const Outcome& outcome, const std::string& address, const QDateTime& at)
 {
     QJsonObject object{
-        {"time", at.toString(Qt::ISODateWithMs)},
+        // Local time with its offset, so a log read elsewhere is not ambiguous.
+        {"time", at.toOffsetFromUtc(at.offsetFromUtc()).toString(Qt::ISODateWithMs)},
         {"address", QString::fromStdString(address)},
         {"command", qs(step.name)},
         {"frame", qs(outcome.frame)},

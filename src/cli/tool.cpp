@@ -75,8 +75,8 @@ void printList()
 {
     for (const Step& step : everyCommand()) {
         char line[96];
-        std::snprintf(line, sizeof line, "%-20s %-18s %5d ms", step.name.c_str(), step.command.c_str(),
-            step.replyWindowMs);
+        std::snprintf(
+            line, sizeof line, "%-20s %-18s %5d ms", step.name.c_str(), step.command.c_str(), step.replyWindowMs);
         printLine(stdout, line);
     }
     printLine(stdout, "raw TEXT             TEXT               2000 ms");
@@ -108,8 +108,8 @@ std::variant<Choices, UsageError> readCommandLine(QCoreApplication& app)
     parser.setApplicationDescription(description);
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
-    const QCommandLineOption device("device", "Serial device of the line (default: port 1 as the panel maps it).",
-        "PATH");
+    const QCommandLineOption device(
+        "device", "Serial device of the line (default: port 1 as the panel maps it).", "PATH");
     const QCommandLineOption com("com", "Port 1 or 2, as the panel maps it to a device.", "N");
     const QCommandLineOption speed(
         "speed", QString::fromStdString("Line speed: " + speedNames() + " (default 19200)."), "BAUD", "19200");
@@ -118,11 +118,15 @@ std::variant<Choices, UsageError> readCommandLine(QCoreApplication& app)
     const QCommandLineOption json("json", "One JSON object per line instead of plain text.");
     const QCommandLineOption every("every", "Run the commands again every SECONDS until stopped.", "SECONDS");
     parser.addOptions({device, com, speed, address, json, every});
-    parser.addPositionalArgument("command", "Commands and their arguments, run in order.",
-        "COMMAND [ARG] [COMMAND [ARG]...]");
+    parser.addPositionalArgument(
+        "command", "Commands and their arguments, run in order.", "COMMAND [ARG] [COMMAND [ARG]...]");
 
-    if (!parser.parse(app.arguments()))
-        return UsageError{parser.errorText().toStdString() + "; see 'qm5ctl --help'"};
+    if (!parser.parse(app.arguments())) {
+        std::string error = parser.errorText().toStdString();
+        if (error.ends_with('.'))
+            error.pop_back();
+        return UsageError{error + "; see 'qm5ctl --help'"};
+    }
     if (parser.isSet(help))
         parser.showHelp(0);
     if (parser.isSet(version))
