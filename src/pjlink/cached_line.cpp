@@ -9,8 +9,7 @@ CachedLine::CachedLine(ExchangeQueue& queue, Clock& clock, int maxAgeMs, Log log
     , clock_(clock)
     , maxAgeUs_(std::int64_t{maxAgeMs} * 1000)
     , log_(std::move(log))
-{
-}
+{ }
 
 void CachedLine::query(const std::string& prefix, std::string_view button, Done done)
 {
@@ -53,8 +52,8 @@ void CachedLine::submit(const std::string& prefix, std::string_view button, Done
 {
     const OneShotButton* b = findOneShotButton(button);
     const ReplyTimes times = b->replyTimes.value_or(startReplyTimes);
-    queue_.submit({prefix, std::string(b->code), times.replyWindowMs},
-        [this, done = std::move(done)](const Outcome& outcome) {
+    queue_.submit(
+        {prefix, std::string(b->code), times.replyWindowMs}, [this, done = std::move(done)](const Outcome& outcome) {
             noteLineState(outcome);
             done(outcome);
         });

@@ -6,8 +6,7 @@ PjlinkProjector::PjlinkProjector(CachedLine& line, std::string prefix, std::stri
     : line_(line)
     , prefix_(std::move(prefix))
     , name_(std::move(name))
-{
-}
+{ }
 
 void PjlinkProjector::handle(const Command& command, Answer answer)
 {

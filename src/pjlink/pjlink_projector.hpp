@@ -28,8 +28,8 @@ public:
 
 private:
     void read(const CommandRow& row, Answer answer);
-    void readFrom(const CommandRow& row, std::size_t next, std::shared_ptr<std::vector<Outcome>> replies,
-        Answer answer);
+    void readFrom(
+        const CommandRow& row, std::size_t next, std::shared_ptr<std::vector<Outcome>> replies, Answer answer);
     void apply(const Setting& setting, Answer answer);
 
     CachedLine& line_;

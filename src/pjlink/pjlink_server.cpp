@@ -39,10 +39,10 @@ public:
         connect(socket_, &QTcpSocket::disconnected, this, &QObject::deleteLater);
         if (password) {
             random_ = QString::asprintf("%08x", QRandomGenerator::system()->generate()).toStdString();
-            expectedDigest_ = QCryptographicHash::hash(QByteArray::fromStdString(random_ + *password),
-                QCryptographicHash::Md5)
-                                  .toHex()
-                                  .toStdString();
+            expectedDigest_ =
+                QCryptographicHash::hash(QByteArray::fromStdString(random_ + *password), QCryptographicHash::Md5)
+                    .toHex()
+                    .toStdString();
             write(std::string(passwordGreeting) + random_ + terminator);
         } else {
             write(std::string(noPasswordGreeting) + terminator);

@@ -135,22 +135,22 @@ enum class Reading {
 struct CommandRow {
     std::string_view body;
     Reading reading;
-    std::array<std::string_view, 2> reads{}; // status queries asked, in order
-    bool settable = false;
+    std::array<std::string_view, 2> reads; // status queries asked, in order; "" for none
+    bool settable;
 };
 
 inline constexpr std::array<CommandRow, 11> commands{{
-    {"POWR", Reading::Power, {c::statusQuery}, true},
-    {"INPT", Reading::Input, {c::modeQuery}, true},
-    {"AVMT", Reading::Mute, {c::setting2Query}, true},
-    {"ERST", Reading::Errors, {c::statusQuery}},
-    {"LAMP", Reading::Lamps, {c::lampTimeQuery, c::lampModeQuery}},
-    {"INST", Reading::InputList},
-    {"NAME", Reading::Name},
-    {"INF1", Reading::Manufacturer},
-    {"INF2", Reading::Product},
-    {"INFO", Reading::OtherInformation},
-    {"CLSS", Reading::Class},
+    {"POWR", Reading::Power, {c::statusQuery, ""}, true},
+    {"INPT", Reading::Input, {c::modeQuery, ""}, true},
+    {"AVMT", Reading::Mute, {c::setting2Query, ""}, true},
+    {"ERST", Reading::Errors, {c::statusQuery, ""}, false},
+    {"LAMP", Reading::Lamps, {c::lampTimeQuery, c::lampModeQuery}, false},
+    {"INST", Reading::InputList, {"", ""}, false},
+    {"NAME", Reading::Name, {"", ""}, false},
+    {"INF1", Reading::Manufacturer, {"", ""}, false},
+    {"INF2", Reading::Product, {"", ""}, false},
+    {"INFO", Reading::OtherInformation, {"", ""}, false},
+    {"CLSS", Reading::Class, {"", ""}, false},
 }};
 
 inline constexpr std::string_view manufacturer = "ORVA";

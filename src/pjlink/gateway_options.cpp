@@ -1,0 +1,187 @@
+#include "pjlink/gateway_options.hpp"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFile>
+
+#include <algorithm>
+#include <set>
+
+#include "link/link_options.hpp"
+#include "window/layout_table.hpp"
+
+namespace qm5::pjlink {
+
+namespace {
+
+constexpr qsizetype maxNameBytes = 64;
+
+// "single" or "001" to "004": the panel's address options by their caption.
+std::optional<std::string> prefixOfAddress(const QString& address)
+{
+    for (const AddressOption& option : addressOptions) {
+        if (option.control == controls::allAddress)
+            continue;
+        const auto caption = QString::fromUtf8(findControl(option.control)->caption.data(),
+            static_cast<qsizetype>(findControl(option.control)->caption.size()));
+        if (address.compare(caption, Qt::CaseInsensitive) == 0)
+            return std::string(option.prefix);
+    }
+    return std::nullopt;
+}
+
+bool isPrintable(const QByteArray& bytes, bool asciiOnly)
+{
+    return std::all_of(bytes.begin(), bytes.end(), [asciiOnly](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return u >= 0x20 && u != 0x7F && (!asciiOnly || u < 0x80);
+    });
+}
+
+struct Failure {
+    std::string reason;
+};
+
+void readPassword(const QString& path, GatewayConfig& config)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Failure{"--password-file " + path.toStdString() + ": " + file.errorString().toStdString()};
+    QByteArray password = file.read(maxPasswordBytes + 3);
+    // One line; an editor's newline at its end is not part of it.
+    if (password.endsWith('\n'))
+        password.chop(1);
+    if (password.endsWith('\r'))
+        password.chop(1);
+    if (password.isEmpty() || password.size() > qsizetype{maxPasswordBytes} || !isPrintable(password, true))
+        throw Failure{"--password-file " + path.toStdString()
+            + ": the PJLink password is one line of 1 to 32 printable ASCII characters"};
+    config.password = password.toStdString();
+}
+
+// The addresses as given, in the order of config.projectors.
+std::vector<std::string> readProjectors(const QStringList& values, GatewayConfig& config)
+{
+    std::vector<std::string> addresses;
+    std::set<std::string> prefixes;
+    std::set<int> ports;
+    for (const QString& value : values.isEmpty() ? QStringList{"single=4352"} : values) {
+        const QStringList parts = value.split('=');
+        bool portOk = false;
+        const int port = parts.size() == 2 ? parts[1].toInt(&portOk) : 0;
+        const auto prefix = parts.size() == 2 ? prefixOfAddress(parts[0]) : std::nullopt;
+        if (!prefix || !portOk || port < 1 || port > 65535)
+            throw Failure{"--projector " + value.toStdString() + ": want ADDRESS=TCPPORT, ADDRESS single or 001 to "
+                + "004, TCPPORT 1 to 65535"};
+        if (!prefixes.insert(*prefix).second || !ports.insert(port).second)
+            throw Failure{"--projector " + value.toStdString() + ": that address or port is given twice"};
+        config.projectors.push_back({*prefix, {}, static_cast<quint16>(port)});
+        addresses.push_back(parts[0].toLower().toStdString());
+    }
+    // Unaddressed frames reach every projector on the line, so all would answer at once.
+    if (prefixes.count("") && prefixes.size() > 1)
+        throw Failure{"--projector: single cannot share the line with addressed projectors"};
+    return addresses;
+}
+
+void readName(const QCommandLineParser& parser, const QCommandLineOption& option,
+    const std::vector<std::string>& addresses, GatewayConfig& config)
+{
+    const bool given = parser.isSet(option);
+    const QByteArray name = parser.value(option).toUtf8();
+    if (name.size() > maxNameBytes || !isPrintable(name, false))
+        throw Failure{"--name: at most 64 bytes of printable text"};
+    // One name for several projectors gets each one's address after it.
+    for (std::size_t i = 0; i < addresses.size(); ++i) {
+        config.projectors[i].name = !given ? "QM5 " + addresses[i]
+            : addresses.size() == 1        ? name.toStdString()
+                                           : name.toStdString() + " " + addresses[i];
+    }
+}
+
+GatewayConfig readConfig(const QCommandLineParser& parser, const QCommandLineOption& device,
+    const QCommandLineOption& com, const QCommandLineOption& speed, const QCommandLineOption& projector,
+    const QCommandLineOption& listen, const QCommandLineOption& passwordFile, const QCommandLineOption& name)
+{
+    if (!parser.positionalArguments().isEmpty())
+        throw Failure{"unexpected argument " + parser.positionalArguments().first().toStdString()};
+    GatewayConfig config;
+    if (parser.isSet(device) && parser.isSet(com))
+        throw Failure{"--device and --com name the same thing; give one"};
+    if (parser.isSet(device)) {
+        config.device = parser.value(device).toStdString();
+        if (config.device.empty())
+            throw Failure{"--device wants a path"};
+    }
+    if (parser.isSet(com)) {
+        const QString value = parser.value(com);
+        if (value != "1" && value != "2")
+            throw Failure{"--com wants 1 or 2"};
+        config.portNumber = value.toInt();
+    }
+    if (parser.isSet(speed)) {
+        const auto wanted = parser.value(speed).toStdString();
+        const auto row = std::find_if(speedOptions.begin(), speedOptions.end(),
+            [&](const SpeedOption& s) { return std::to_string(baudOf(s.settings)) == wanted; });
+        if (row == speedOptions.end())
+            throw Failure{"--speed wants 19200 or 9600"};
+        config.lineSettings = row->settings;
+    }
+    const auto addresses = readProjectors(parser.values(projector), config);
+    if (parser.isSet(passwordFile))
+        readPassword(parser.value(passwordFile), config);
+    if (parser.isSet(listen) && !config.listenAddress.setAddress(parser.value(listen)))
+        throw Failure{"--listen wants an IP address, e.g. 127.0.0.1 or 0.0.0.0"};
+    if (!config.listenAddress.isLoopback() && !config.password)
+        throw Failure{"--listen " + config.listenAddress.toString().toStdString()
+            + " reaches beyond this machine; give the PJLink password with --password-file"};
+    readName(parser, name, addresses, config);
+    return config;
+}
+
+} // namespace
+
+ParsedOptions parseGatewayOptions(const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription("Makes each projector on the serial line a PJLink Class 1 device on TCP.");
+    const QCommandLineOption help({"h", "help"}, "Show this help and exit.");
+    const QCommandLineOption version("version", "Show the version and exit.");
+    const QCommandLineOption device("device", "Serial device of the line, e.g. /dev/ttyUSB0.", "PATH");
+    const QCommandLineOption com("com", "Serial port 1 or 2 by the panel's port map (default 1).", "N");
+    const QCommandLineOption speed("speed", "19200 (default) or 9600 baud.", "BAUD");
+    const QCommandLineOption projector("projector",
+        "A projector and its TCP port; ADDRESS is single or 001 to 004. Repeat for a chain (default single=4352).",
+        "ADDRESS=TCPPORT");
+    const QCommandLineOption listen("listen",
+        "Address to listen on (default 127.0.0.1); any other than loopback needs --password-file.", "ADDRESS");
+    const QCommandLineOption passwordFile(
+        "password-file", "File holding the PJLink password, at most 32 characters.", "FILE");
+    const QCommandLineOption name("name", "NAME's answer (default \"QM5 <address>\").", "TEXT");
+    parser.addOptions({help, version, device, com, speed, projector, listen, passwordFile, name});
+
+    ParsedOptions result;
+    if (!parser.parse(arguments)) {
+        result.exitStatus = usageErrorStatus;
+        result.error = parser.errorText().toStdString();
+        return result;
+    }
+    if (parser.isSet(help)) {
+        result.output = parser.helpText().toStdString();
+        return result;
+    }
+    if (parser.isSet(version)) {
+        result.output =
+            (QCoreApplication::applicationName() + " " + QCoreApplication::applicationVersion() + "\n").toStdString();
+        return result;
+    }
+    try {
+        result.config = readConfig(parser, device, com, speed, projector, listen, passwordFile, name);
+    } catch (const Failure& failure) {
+        result.exitStatus = usageErrorStatus;
+        result.error = failure.reason;
+    }
+    return result;
+}
+
+} // namespace qm5::pjlink
