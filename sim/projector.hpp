@@ -4,8 +4,10 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "command_table.hpp"
 
@@ -22,6 +24,19 @@ enum class Condition : std::uint8_t {
     LampsOffWithTemperatureWarning,
     AllLampsFailed, // "21" cooling, "81" in standby
 };
+
+// The names qm5-virtual-projector's --condition takes.
+inline constexpr std::array<std::pair<std::string_view, Condition>, 7> conditionNames = {{
+    {"none", Condition::None},
+    {"power-fail", Condition::PowerFail},
+    {"temperature-warning", Condition::TemperatureWarning},
+    {"no-key-input", Condition::NoKeyInput},
+    {"lamps-off-by-power-management", Condition::LampsOffByPowerManagement},
+    {"lamps-off-with-temperature-warning", Condition::LampsOffWithTemperatureWarning},
+    {"all-lamps-failed", Condition::AllLampsFailed},
+}};
+
+std::optional<Condition> parseCondition(std::string_view name);
 
 enum class PowerState : std::uint8_t {
     Standby,

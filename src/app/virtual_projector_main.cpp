@@ -82,7 +82,13 @@ int main(int argc, char** argv)
         "fault", "none, silent, slow, split, garbled or flood (default none).", "NAME", "none");
     const QCommandLineOption countDownOption("count-down", "Power-on count down in ms (default 3000).", "MS", "3000");
     const QCommandLineOption coolingOption("cooling", "Cooling after power off in ms (default 5000).", "MS", "5000");
-    parser.addOptions({linkOption, addressOption, delayOption, faultOption, countDownOption, coolingOption});
+    const QCommandLineOption conditionOption("condition",
+        "Warning or failure every projector reports in its power status: none, power-fail, temperature-warning, "
+        "no-key-input, lamps-off-by-power-management, lamps-off-with-temperature-warning or all-lamps-failed "
+        "(default none).",
+        "NAME", "none");
+    parser.addOptions(
+        {linkOption, addressOption, delayOption, faultOption, countDownOption, coolingOption, conditionOption});
     parser.process(app);
 
     qm5::sim::LineOptions options;
@@ -96,6 +102,9 @@ int main(int argc, char** argv)
     if (!fault)
         return usageError("unknown fault " + parser.value(faultOption));
     options.fault = *fault;
+    const auto condition = qm5::sim::parseCondition(parser.value(conditionOption).toStdString());
+    if (!condition)
+        return usageError("unknown condition " + parser.value(conditionOption));
 
     std::vector<int> addresses;
     for (const QString& part : parser.value(addressOption).split(',')) {
@@ -111,6 +120,9 @@ int main(int argc, char** argv)
     } catch (const std::invalid_argument& e) {
         return usageError(e.what());
     }
+
+    for (const int address : addresses)
+        line->projector(address)->setCondition(*condition);
 
     qm5::sim::PtyEndpoint endpoint(*line);
     std::string error;
