@@ -66,7 +66,10 @@ private:
             const std::size_t end = pending_.find(terminator);
             if (end == std::string::npos) {
                 if (pending_.size() > lineLimit()) {
-                    tooLong();
+                    if (skipping_)
+                        pending_.clear();
+                    else
+                        tooLong();
                     continue;
                 }
                 const QByteArray more = socket_->read(static_cast<qint64>(lineLimit() + 1 - pending_.size()));
