@@ -83,12 +83,15 @@ TEST_F(SerialOverPty, BytesPassUnchangedBothWays)
 
 TEST_F(SerialOverPty, SettingsAreParsedAndAppliedToTheOpenPort)
 {
-    const std::pair<std::string, qint32> cases[] = {{"19200,N,8,1", 19200}, {"9600,E,7,2", 9600}, {"9600,N,8", 0},
-        {"fast,N,8,1", 0}, {"9600,X,8,1", 0}, {"9600,N,9,1", 0}, {"9600,N,8,3", 0}, {"", 0}};
-    for (const auto& [text, baud] : cases) {
+    using P = QSerialPort::Parity;
+    const std::tuple<std::string, qint32, P> cases[] = {{"19200,N,8,1", 19200, P::NoParity},
+        {"9600,E,7,2", 9600, P::EvenParity}, {"9600,O,8,1", 9600, P::OddParity}, {"9600,N,8", 0, P::NoParity},
+        {"fast,N,8,1", 0, P::NoParity}, {"9600,X,8,1", 0, P::NoParity}, {"9600,N,9,1", 0, P::NoParity},
+        {"9600,N,8,3", 0, P::NoParity}, {"", 0, P::NoParity}};
+    for (const auto& [text, baud, parity] : cases) {
         LineSettings s;
         EXPECT_EQ(parseLineSettings(text, s), baud != 0) << text;
-        EXPECT_TRUE(!baud || s.baud == baud) << text;
+        EXPECT_TRUE(!baud || (s.baud == baud && s.parity == parity)) << text;
     }
     EXPECT_EQ(farSpeed(), B19200);
     ASSERT_FALSE(control.setLineSettings("9600,N,8,1"));
