@@ -42,6 +42,7 @@ class Ctl : public ::testing::Test {
 protected:
     void serve(std::vector<int> addresses = {1}, sim::LineOptions options = {.replyDelayMs = 1})
     {
+        endpoint.reset(); // it serves the old line
         line = std::make_unique<sim::Line>(addresses, options);
         endpoint = std::make_unique<sim::PtyEndpoint>(*line);
         std::string error;
