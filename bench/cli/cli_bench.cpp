@@ -1,7 +1,9 @@
 // qm5bench-cli [--smoke]: "qm5ctl status" from process start to exit against
 // qm5-virtual-projector with no reply delay, beside the floor: a bare program
-// that opens the same terminal, writes "CR0" CR and reads the reply. Prints
-// ROW and NOTE lines for scripts/run-bench.
+// that opens the same terminal, writes "CR0" CR and reads the reply. For
+// reference the same program on Qt (QCoreApplication, QSerialPort), and one
+// that only links QtCore and exits. Prints ROW and NOTE lines for
+// scripts/run-bench.
 
 #include <algorithm>
 #include <cerrno>
@@ -144,36 +146,42 @@ int main(int argc, char** argv)
     if (waitFor(check) != 0 || said != "Stand by")
         cannotRun("qm5ctl status said \"" + said + "\"");
 
-    const std::vector<std::string> tool{QM5CTL, "--device", device, "status"};
-    const std::vector<std::string> floor{STATUS_FLOOR, device};
-    // Both meet warm caches; then they take turns, so drift in the machine's
-    // load touches both alike.
-    for (int i = 0; i < 3; ++i) {
-        timeRun(tool);
-        timeRun(floor);
-    }
-    std::vector<double> toolMs;
-    std::vector<double> floorMs;
-    for (int i = 0; i < runs; ++i) {
-        toolMs.push_back(timeRun(tool));
-        floorMs.push_back(timeRun(floor));
+    const std::vector<std::vector<std::string>> programs{
+        {QM5CTL, "--device", device, "status"},
+        {STATUS_FLOOR, device},
+        {STATUS_QT_FLOOR, device},
+        {STATUS_QT_FLOOR, "--exit"},
+    };
+    // Every program meets warm caches; then they take turns, so drift in
+    // the machine's load touches them alike.
+    std::vector<std::vector<double>> ms(programs.size());
+    for (int i = -3; i < runs; ++i) {
+        for (std::size_t p = 0; p < programs.size(); ++p) {
+            const double took = timeRun(programs[p]);
+            if (i >= 0)
+                ms[p].push_back(took);
+        }
     }
     ::close(held);
     ::kill(projector, SIGTERM);
     waitFor(projector);
 
-    const Stats t = summarise(toolMs);
-    const Stats f = summarise(floorMs);
-    const double ratio = t.median / f.median;
-    char measured[32];
-    std::snprintf(measured, sizeof measured, "%.2fx", ratio);
+    std::vector<Stats> s;
+    for (auto& samples : ms)
+        s.push_back(summarise(samples));
+    const double ratio = s[0].median / s[1].median;
     const char* verdict = smoke ? "not judged (smoke)" : ratio <= goal ? "met" : "**missed**";
-    std::printf("ROW\tqm5ctl status, start to exit\t%s\t%s\t%s\t≤ %.1fx\t%s\n", pair(t).c_str(), pair(f).c_str(),
-        measured, goal, verdict);
-    std::printf("NOTE\tqm5ctl status: %d runs each, qm5ctl and the floor in turn, against qm5-virtual-projector "
-                "--delay 0, whose terminal the bench holds open as well; floor: open the terminal (raw, 19200), write "
-                "\"CR0\" CR, read to the reply's CR, exit "
-                "(plain POSIX, no Qt, no lock file)\n",
+    std::printf("ROW\tqm5ctl status, start to exit\t%s\t%s\t%.2fx\t≤ %.1fx\t%s\n", pair(s[0]).c_str(),
+        pair(s[1]).c_str(), ratio, goal, verdict);
+    std::printf("ROW\tqm5ctl status beside the same on Qt (reference)\t%s\t%s\t%.2fx\t-\t-\n", pair(s[0]).c_str(),
+        pair(s[2]).c_str(), s[0].median / s[2].median);
+    std::printf("NOTE\tqm5ctl status: %d runs of each program in turn, against qm5-virtual-projector --delay 0, "
+                "whose terminal the bench holds open as well. Floor: open the terminal (raw, 19200), write \"CR0\" "
+                "CR, read to the reply's CR, exit (plain POSIX, no Qt, no lock file). Reference: the same with "
+                "QCoreApplication and QSerialPort, lock file included\n",
         runs);
+    std::printf("NOTE\tA program that links QtCore, makes its QCoreApplication and exits takes %s (median / "
+                "p99): the price of the stack before any work, against %s for the bare floor's whole run\n",
+        pair(s[3]).c_str(), pair(s[1]).c_str());
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "cli/tool.hpp"
 
 #include <QCommandLineParser>
+#include <QElapsedTimer>
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -224,15 +225,16 @@ int runTool(QCoreApplication& app)
 
     // Lets the last frame leave before the port closes: a frame to all is
     // reported as soon as it is written, not when it is on the wire.
-    QTimer drain;
-    runner.onFinished = [&] {
-        drain.start(1);
-        QTimer::singleShot(drainMs, &app, [&app] { app.exit(); });
+    QElapsedTimer draining;
+    std::function<void()> exitWhenSent = [&] {
+        if (serial.unsentBytes() == 0 || draining.hasExpired(drainMs))
+            return app.exit();
+        QTimer::singleShot(1, &app, exitWhenSent);
     };
-    QObject::connect(&drain, &QTimer::timeout, &app, [&] {
-        if (serial.unsentBytes() == 0)
-            app.exit();
-    });
+    runner.onFinished = [&] {
+        draining.start();
+        QTimer::singleShot(0, &app, exitWhenSent);
+    };
 
     // The first signal lets the command in flight have its outcome and sends
     // nothing after it; a second one does not wait for it.
