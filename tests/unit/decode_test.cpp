@@ -180,6 +180,8 @@ TEST(PressureReading, ParsesAndRoundsHalfToEven)
     };
     for (const auto& [text, reading] : cases)
         EXPECT_EQ(readPressureReading(text), reading) << '"' << text.substr(0, 30) << '"';
+    for (const auto& [x, rounded] : {std::pair{2.5, 2.0}, {3.5, 4.0}, {-2.5, -2.0}, {-3.5, -4.0}, {0.49, 0.0}})
+        EXPECT_EQ(roundHalfEven(x), rounded) << x;
 }
 
 } // namespace

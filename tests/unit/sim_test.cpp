@@ -128,6 +128,7 @@ TEST(SimLine, Addressing)
         {{1, 2}, "AFFFC00", "", {1, 2}},
         {{1, 2}, "A003C00", "", {}},
         {{1}, "A001", nak, {}},
+        {{1}, "A101C00", "", {}},
         {{2}, "A002CR0", "80\r", {}},
     };
     for (const auto& [addresses, frame, reply, obeyed] : cases) {
@@ -153,11 +154,12 @@ TEST(SimLine, FramingAndBoundedBuffers)
         "0\rCR1\r",
         "\xff"
         "CR0\rCR4\r",
-        std::string(200, 'X'), "C00\rCR0\r", "C0"};
+        std::string(200, 'X'), "C00\rCR0\r", "C\x7fR0\r", std::string(64, 'Y') + "\r", std::string(65, 'Y') + "\r",
+        "C0"};
     Line line({1}, LineOptions{.replyDelayMs = 10});
     for (const std::string& bytes : writes)
         line.receive(bytes, 0);
-    EXPECT_EQ(line.takeDue(10), "80\r1\r1\r11\r80\r");
+    EXPECT_EQ(line.takeDue(10), "80\r1\r1\r11\r80\r" + nak) << "64 characters make a frame, 65 do not";
     line.resetInput();
     line.receive("CR0\r", 0);
     for (int i = 0; i < 1000; ++i) {
