@@ -29,26 +29,31 @@ constexpr double maxEverySeconds = 7 * 24 * 3600;
 // How long the last frame may take to leave before the port is closed.
 constexpr int drainMs = 2000;
 
-const char* const description = R"(Sends the control panel's commands to the projector on a serial line and
-prints one line for each: the decoded status, ACK, the reply, or what went
-wrong.
+constexpr std::size_t helpWidth = 78;
 
-Commands:
-  power on|off            input 1|2|3|4           no-show on|off
-  freeze on|off           size regular|wide       fan max|normal
-  menu on|off|up|down|left|right|select           lamps 4|1-4|2-3
-  picture stand|real|cinema|image1|image2|image3|image4
-  zoom|focus|digital-zoom|keystone +|-            shift up|down|left|right
-  matrix ROW SOURCE       (ROW 1-4; SOURCE dvi, rgb, video, ypbpr, ycbcr,
-                           s-video, yc or sdi)
-  a-pc-adjust  image  p-timer  display-clear
-  status  mode  setting  setting2  lamp-mode  lamp-hours  temperature
-  pc-type  pressure  p-fail
-  raw TEXT                any command text, as the panel's CMD line sends it
-  list                    every command with the code it sends
-
-Exit status: 0 every command answered (or sent to all), 1 a reply missing or
-refused, 2 a usage error (nothing sent), 3 the line could not be opened.)";
+// The summary of the commands is made from the names themselves, so it
+// cannot fall behind them.
+QString describe()
+{
+    std::string text = "Sends the control panel's commands to the projector on a serial line and\n"
+                       "prints one line for each: the decoded status, ACK, the reply, or what went\n"
+                       "wrong. 'qm5ctl list' shows every command with the code it sends; 'raw TEXT'\n"
+                       "sends any command text as the panel's CMD line does.\n\nCommands:\n";
+    const std::vector<std::string> entries = commandSummary();
+    std::string line = " ";
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const std::string entry = " " + entries[i] + (i + 1 < entries.size() ? "," : "");
+        if (line.size() > 1 && line.size() + entry.size() > helpWidth) {
+            text += line + "\n";
+            line = " ";
+        }
+        line += entry;
+    }
+    text += line + "\n  (ROW 1 to 4; SOURCE " + matrixSourceNames() + ")\n";
+    text += "\nExit status: 0 every command answered (or sent to all), 1 a reply missing or\n"
+            "refused, 2 a usage error (nothing sent), 3 the line could not be opened.";
+    return QString::fromStdString(text);
+}
 
 int signalPipe[2] = {-1, -1};
 
@@ -106,7 +111,7 @@ struct Choices {
 std::variant<Choices, UsageError> readCommandLine(QCoreApplication& app)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(description);
+    parser.setApplicationDescription(describe());
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption device(

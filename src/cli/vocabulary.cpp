@@ -60,7 +60,7 @@ std::variant<Step, UsageError> readMatrix(const std::string& row, const std::str
     const std::vector<std::string> sources = matrixSources();
     const auto found = std::find(sources.begin(), sources.end(), source);
     if (found == sources.end())
-        return UsageError{"matrix source '" + source + "' is not one of " + joined(sources, " or ")};
+        return UsageError{"matrix source '" + source + "' is not one of " + matrixSourceNames()};
     const auto column = static_cast<std::size_t>(found - sources.begin());
     return stepFor("matrix " + row + " " + source, controls::inputMatrix[r][column]);
 }
@@ -140,6 +140,26 @@ std::variant<std::vector<Step>, UsageError> readCommands(const std::vector<std::
     if (steps.empty())
         return UsageError{"no command given; try 'qm5ctl status' or 'qm5ctl --help'"};
     return steps;
+}
+
+std::vector<std::string> commandSummary()
+{
+    std::vector<std::string> entries;
+    for (std::size_t i = 0; i < commandNames.size(); ++i) {
+        const CommandName& row = commandNames[i];
+        if (i > 0 && commandNames[i - 1].name == row.name)
+            entries.back() += "|" + std::string(row.argument);
+        else
+            entries.push_back(std::string(row.name) + (row.argument.empty() ? "" : " ") + std::string(row.argument));
+    }
+    entries.push_back(std::string(matrixName) + " ROW SOURCE");
+    entries.push_back(std::string(rawName) + " TEXT");
+    return entries;
+}
+
+std::string matrixSourceNames()
+{
+    return joined(matrixSources(), " or ");
 }
 
 std::vector<Step> everyCommand()

@@ -80,6 +80,12 @@ struct UsageError {
 // single bad word makes the whole list a usage error.
 std::variant<std::vector<Step>, UsageError> readCommands(const std::vector<std::string>& words);
 
+// The names and their arguments for --help: "power on|off", "status",
+// "matrix ROW SOURCE"...
+std::vector<std::string> commandSummary();
+// "dvi, rgb, ... or sdi"
+std::string matrixSourceNames();
+
 // Every command the tool knows, raw excepted, in the order of the list above,
 // then the matrix row by row.
 std::vector<Step> everyCommand();
