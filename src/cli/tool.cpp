@@ -79,13 +79,15 @@ int usage(const std::string& message)
 
 void printList()
 {
-    for (const Step& step : everyCommand()) {
+    // Free text waits as long as the panel's SEND gives it.
+    std::vector<Step> all = everyCommand();
+    all.push_back(std::get<std::vector<Step>>(readCommands({"raw", "TEXT"})).front());
+    for (const Step& step : all) {
         char line[96];
         std::snprintf(
             line, sizeof line, "%-20s %-18s %5d ms", step.name.c_str(), step.command.c_str(), step.replyWindowMs);
         printLine(stdout, line);
     }
-    printLine(stdout, "raw TEXT             TEXT               2000 ms");
 }
 
 // A positive number of seconds, within bounds, in milliseconds.
