@@ -18,7 +18,7 @@
 #include <cstring>
 #include <ctime>
 
-#include "rig/proc_stats.hpp"
+#include "proc_stats.hpp"
 
 namespace qm5::bench {
 

@@ -11,7 +11,7 @@
 #include <thread>
 
 #include "benches.hpp"
-#include "rig/proc_stats.hpp"
+#include "proc_stats.hpp"
 #include "support.hpp"
 
 namespace qm5::bench {

@@ -17,7 +17,7 @@
 #include <unistd.h>
 
 #include "benches.hpp"
-#include "rig/proc_stats.hpp"
+#include "proc_stats.hpp"
 #include "support.hpp"
 #include "window/layout_table.hpp"
 

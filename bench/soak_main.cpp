@@ -19,11 +19,11 @@
 #include "core/serial_control.hpp"
 #include "decode/decode_reply.hpp"
 #include "link/transcript.hpp"
+#include "proc_stats.hpp"
 #include "qt/panel_window.hpp"
 #include "qt/qt_serial_control.hpp"
 #include "qt/qt_timer.hpp"
 #include "rig/eventually.hpp"
-#include "rig/proc_stats.hpp"
 #include "window/control_names.hpp"
 
 namespace {

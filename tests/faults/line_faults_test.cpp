@@ -13,9 +13,9 @@
 #include <thread>
 
 #include "link/transcript.hpp"
+#include "proc_stats.hpp"
 #include "rig/eventually.hpp"
 #include "rig/panel_rig.hpp"
-#include "rig/proc_stats.hpp"
 #include "rig/raw_pty.hpp"
 #include "window/control_names.hpp"
 #include <QTest>

@@ -202,20 +202,6 @@ TEST(SimLine, FaultModes)
         EXPECT_EQ(parseFault(name), fault);
     EXPECT_FALSE(parseFault("SLOW"));
 
-    Line garbled({1}, LineOptions{.replyDelayMs = 0, .fault = Fault::Garbled});
-    for (const char* query : {"CR0", "CR1", "CR4", "CR7", "CRA"}) {
-        garbled.receive(std::string(query) + "\r", 0);
-        const std::string bytes = garbled.takeDue(0);
-        EXPECT_FALSE(bytes.size() < 2 || decoded(bytes, query) || bytes.find('\r') != std::string::npos) << query;
-    }
-    Line split({1}, LineOptions{.replyDelayMs = 30, .fault = Fault::Split});
-    split.receive("CR0\r", 0);
-    split.receive("CR1\r", 5); // while the first answer is still trickling out
-    std::string seen;
-    while (const auto due = split.nextDueMs())
-        seen += split.takeDue(*due);
-    EXPECT_EQ(seen, "80\r1\r");
-
     Line flood({1}, LineOptions{.replyDelayMs = 0, .fault = Fault::Flood});
     EXPECT_EQ(flood.takeDue(100).size(), 100u * Line::floodBytesPerMs);
     EXPECT_EQ(flood.takeDue(100'000).size(), Line::maxFloodBurst) << "one burst after a stall";
