@@ -14,16 +14,15 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 
 #include "core/serial_control.hpp"
 #include "decode/decode_reply.hpp"
 #include "link/transcript.hpp"
 #include "proc_stats.hpp"
-#include "qt/panel_window.hpp"
-#include "qt/qt_serial_control.hpp"
-#include "qt/qt_timer.hpp"
 #include "rig/eventually.hpp"
+#include "rig/panel_rig.hpp"
 #include "window/control_names.hpp"
 
 namespace {
@@ -125,20 +124,17 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
 
-    qm5::QtSerialControl port([device](int n) -> std::string {
-        return n == 1 ? device : n == 2 ? "/nonexistent/qm5-soak-com2" : "";
-    });
-    WatchedSerial line(port);
-    qm5::QtClock clock;
-    qm5::PanelWindow window(line, clock);
-    long warnings = 0;
-    window.setWarningHandler([&](const QString& text) {
-        ++warnings;
-        std::fprintf(stderr, "qm5-soak: warning: %s\n", qPrintable(text));
-    });
-    window.setEndHandler([] {});
-    window.panel().load();
-    window.show();
+    std::unique_ptr<WatchedSerial> watched;
+    qm5::test::PanelRig rig(
+        [device](int n) -> std::string { return n == 1 ? device
+                                             : n == 2  ? "/nonexistent/qm5-soak-com2"
+                                                       : ""; }, {},
+        [&](qm5::QtSerialControl& port) -> qm5::SerialControl& {
+            watched = std::make_unique<WatchedSerial>(port);
+            return *watched;
+        });
+    WatchedSerial& line = *watched;
+    qm5::PanelWindow& window = rig.window();
     QWidget* status = window.control(controls::statusQuery);
 
     std::printf("qm5-soak: %ld s, STATUS every %ld ms, against %s\n", seconds, intervalMs, device.c_str());
@@ -195,6 +191,9 @@ int main(int argc, char** argv)
     // The last reply is let in before counting.
     (void)qm5::test::runLoopUntil([&] { return line.replies >= line.sent; }, 2000);
     const long missing = line.sent - line.replies;
+    const auto warnings = static_cast<long>(rig.warnings.size());
+    for (const std::string& text : rig.warnings)
+        std::fprintf(stderr, "qm5-soak: warning: %s\n", text.c_str());
     const Figures atEnd = measure();
     std::printf("end:      VmRSS %ld KiB, %d descriptors\n", atEnd.rssKiB, atEnd.descriptors);
     std::printf("frames %ld, replies %ld, missing %ld, undecoded %ld, late %ld, \" X X X X\" seen %ld, "

@@ -23,7 +23,7 @@ private:
     CaptionHook hook_;
 };
 
-PanelRig::PanelRig(PortMap map, CaptionHook hook)
+PanelRig::PanelRig(PortMap map, CaptionHook hook, Wrap wrap)
 {
     // Every height change makes the offscreen plugin complain; quieten it.
     static const QtMessageHandler previous = qInstallMessageHandler([](auto type, auto& context, auto& message) {
@@ -31,7 +31,7 @@ PanelRig::PanelRig(PortMap map, CaptionHook hook)
             previous(type, context, message);
     });
     serial_ = std::make_unique<QtSerialControl>(std::move(map));
-    window_ = std::make_unique<Window>(*serial_, clock_, std::move(hook));
+    window_ = std::make_unique<Window>(wrap ? wrap(*serial_) : *serial_, clock_, std::move(hook));
     window_->setWarningHandler([this](const QString& text) {
         warnings.push_back(text.toStdString());
         if (duringWarning)

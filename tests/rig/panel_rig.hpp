@@ -21,8 +21,10 @@ namespace qm5::test {
 class PanelRig {
 public:
     using CaptionHook = std::function<void(std::string_view control, const std::string& text)>;
+    // Puts something between the panel and its port (the soak tool watches the line there).
+    using Wrap = std::function<SerialControl&(QtSerialControl& port)>;
 
-    explicit PanelRig(PortMap map, CaptionHook hook = {});
+    explicit PanelRig(PortMap map, CaptionHook hook = {}, Wrap wrap = {});
     // Port 1 and port 2 on these devices.
     explicit PanelRig(const std::string& port1, const std::string& port2 = "/nonexistent/qm5rsc-com2");
     ~PanelRig();
