@@ -211,7 +211,10 @@ TEST_F(Ctl, ExitStatusAndWhatReachesTheLine)
         if (c.exitCode == 2) {
             EXPECT_EQ(r.err.size(), 1);
         }
-        runLoopFor(50); // anything written has reached the far end
+        // The far end looks for a new opener every 25 ms; give what was
+        // written time to arrive, wanted or not.
+        runLoopUntil([&] { return frames() == c.frames; }, 2000);
+        runLoopFor(100);
         EXPECT_EQ(frames(), c.frames);
     }
 }
@@ -244,7 +247,7 @@ TEST_F(Ctl, AHeldOrMissingLineIsReportedAndNothingSent)
     ASSERT_TRUE(process.waitForFinished(10000));
     EXPECT_EQ(process.exitCode(), 3);
     EXPECT_TRUE(process.readAllStandardError().contains("/nonexistent/ttyQM5: No such file or directory"));
-    runLoopFor(50);
+    runLoopFor(100);
     EXPECT_TRUE(frames().empty());
 }
 
