@@ -10,7 +10,7 @@ namespace {
 
 std::string captionOf(std::string_view control)
 {
-    return lowerCase(findControl(control)->caption);
+    return lowerCase(captionOf(control));
 }
 
 template <typename Options> std::string namesOf(const Options& options)

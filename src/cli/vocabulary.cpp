@@ -40,7 +40,7 @@ Step stepFor(std::string name, controls::Name control)
 
 std::string matrixSource(std::size_t column)
 {
-    return lowerCase(findControl(controls::inputMatrix[0][column])->caption);
+    return lowerCase(captionOf(controls::inputMatrix[0][column]));
 }
 
 std::vector<std::string> matrixSources()

@@ -19,8 +19,7 @@ static_assert(isControl(dataButton, K::Button) && isControl(endButton, K::Button
 constexpr bool focusOrderIsLaidOut()
 {
     for (std::string_view name : focusOrder) {
-        const ControlSpec* c = findControl(name);
-        if (!c || c->kind == K::Frame || c->kind == K::Label)
+        if (!isControl(name, K::Button) && !isControl(name, K::Option) && !isControl(name, K::TextBox))
             return false;
     }
     return true;

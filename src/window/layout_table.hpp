@@ -240,10 +240,25 @@ constexpr const ControlSpec* findControl(std::string_view name)
     return nullptr;
 }
 
+// Whether a control of that name and kind is laid out. No pointer is formed,
+// so it stays a constant expression in a sanitized build as well.
 constexpr bool isControl(std::string_view name, ControlKind kind)
 {
-    const ControlSpec* c = findControl(name);
-    return c && c->kind == kind;
+    for (const auto& c : layoutControls) {
+        if (c.name == name)
+            return c.kind == kind;
+    }
+    return false;
+}
+
+// The caption a control has in the layout; empty for an unknown name.
+constexpr std::string_view captionOf(std::string_view name)
+{
+    for (const auto& c : layoutControls) {
+        if (c.name == name)
+            return c.caption;
+    }
+    return {};
 }
 
 // The font a control is drawn with: its own, or the window's.

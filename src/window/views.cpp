@@ -7,7 +7,7 @@ namespace qm5 {
 
 namespace {
 // The data button's caption in the layout: "show the data".
-constexpr std::string_view showDataCaption = findControl(controls::dataButton)->caption;
+constexpr std::string_view showDataCaption = captionOf(controls::dataButton);
 constexpr const char* hideDataCaption = "データを表示しない"; // "do not show the data"
 constexpr const char* closeCaption = "CLOSE";
 // The data button closes the window down from this outer height and above.

@@ -34,10 +34,10 @@ TEST(Catalogue, EveryButtonHasOneActionAndEveryCodeIsDistinct)
     for (auto own : {c::endButton, c::sendButton, c::clearTextButton, c::comButton, c::dataButton})
         acting.insert(own);
     std::size_t buttons = 0;
-    for (const ControlSpec& spec : layoutControls) {
-        if (spec.kind == ControlKind::Button) {
+    for (const ControlSpec& row : layoutControls) {
+        if (row.kind == ControlKind::Button) {
             ++buttons;
-            EXPECT_EQ(acting.count(spec.name), 1u) << spec.name;
+            EXPECT_EQ(acting.count(row.name), 1u) << row.name;
         }
     }
     EXPECT_EQ(acting.size(), buttons);
