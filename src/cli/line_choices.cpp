@@ -8,9 +8,9 @@ namespace qm5::cli {
 
 namespace {
 
-std::string captionOf(std::string_view control)
+std::string lowerCaption(std::string_view control)
 {
-    return lowerCase(captionOf(control));
+    return lowerCase(qm5::captionOf(control));
 }
 
 template <typename Options> std::string namesOf(const Options& options)
@@ -19,7 +19,7 @@ template <typename Options> std::string namesOf(const Options& options)
     for (std::size_t i = 0; i < options.size(); ++i) {
         if (i > 0)
             out += i + 1 == options.size() ? " or " : ", ";
-        out += captionOf(options[i].control);
+        out += lowerCaption(options[i].control);
     }
     return out;
 }
@@ -29,7 +29,7 @@ template <typename Options> std::string namesOf(const Options& options)
 std::optional<Address> findAddress(std::string_view name)
 {
     for (const AddressOption& option : addressOptions) {
-        if (captionOf(option.control) == name)
+        if (lowerCaption(option.control) == name)
             return Address{std::string(name), std::string(option.prefix)};
     }
     return std::nullopt;
@@ -38,7 +38,7 @@ std::optional<Address> findAddress(std::string_view name)
 std::optional<std::string> findSpeed(std::string_view name)
 {
     for (const SpeedOption& option : speedOptions) {
-        if (captionOf(option.control) == name)
+        if (lowerCaption(option.control) == name)
             return std::string(option.settings);
     }
     return std::nullopt;
