@@ -38,12 +38,12 @@ public:
         connect(socket_, &QTcpSocket::bytesWritten, this, &Client::readLines);
         connect(socket_, &QTcpSocket::disconnected, this, &QObject::deleteLater);
         if (password) {
-            random_ = QString::asprintf("%08x", QRandomGenerator::system()->generate()).toStdString();
+            const auto random = QString::asprintf("%08x", QRandomGenerator::system()->generate()).toStdString();
             expectedDigest_ =
-                QCryptographicHash::hash(QByteArray::fromStdString(random_ + *password), QCryptographicHash::Md5)
+                QCryptographicHash::hash(QByteArray::fromStdString(random + *password), QCryptographicHash::Md5)
                     .toHex()
                     .toStdString();
-            write(std::string(passwordGreeting) + random_ + terminator);
+            write(std::string(passwordGreeting) + random + terminator);
         } else {
             write(std::string(noPasswordGreeting) + terminator);
         }
@@ -152,13 +152,15 @@ private:
         idle_.stop();
         socket_->disconnectFromHost();
         // A client that does not read keeps unsent bytes from ever leaving.
-        QTimer::singleShot(closeGraceMs, this, [this] { socket_->abort(); });
+        QTimer::singleShot(closeGraceMs, this, [this] {
+            socket_->abort();
+            deleteLater();
+        });
     }
 
     QTcpSocket* socket_;
     PjlinkProjector& projector_;
     QTimer idle_;
-    std::string random_;
     std::string expectedDigest_; // empty once authenticated, or without a password
     std::string pending_;
     bool busy_ = false;
