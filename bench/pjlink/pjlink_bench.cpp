@@ -31,11 +31,11 @@
 #include <thread>
 #include <unistd.h>
 
+#include "../proc_stats.hpp"
 #include "../support.hpp"
 #include "pjlink/gateway.hpp"
 #include "qt/qt_serial_control.hpp"
 #include "qt/qt_timer.hpp"
-#include "rig/proc_stats.hpp"
 
 extern char** environ;
 
