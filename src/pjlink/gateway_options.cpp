@@ -22,8 +22,8 @@ std::optional<std::string> prefixOfAddress(const QString& address)
     for (const AddressOption& option : addressOptions) {
         if (option.control == controls::allAddress)
             continue;
-        const auto caption = QString::fromUtf8(findControl(option.control)->caption.data(),
-            static_cast<qsizetype>(findControl(option.control)->caption.size()));
+        const std::string_view text = captionOf(option.control);
+        const auto caption = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
         if (address.compare(caption, Qt::CaseInsensitive) == 0)
             return std::string(option.prefix);
     }
