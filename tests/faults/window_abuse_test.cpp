@@ -1,4 +1,4 @@
-// What a user can do to the window: huge commands, click storms, END at a bad moment.
+// What a user can do to the window: huge commands, rapid clicks, END at a bad moment.
 
 #include <gtest/gtest.h>
 
@@ -70,51 +70,6 @@ TEST(WindowAbuse, ThousandRapidClicksSendThousandFramesInOrder)
         EXPECT_EQ(far.readAtLeast(1, 200), "") << "more frames than clicks";
         EXPECT_TRUE(panel.warnings.empty());
     }
-}
-
-TEST(WindowAbuse, ServiceChordAndLogoStormsEndInTheViewOfTheLastAction)
-{
-    RawPty far;
-    PanelRig panel(far.path());
-    PanelWindow& window = panel.window();
-    QWidget* text1 = qobject_cast<QLineEdit*>(panel.control(c::commandText));
-    int height = outerHeight(View::Compact);
-    bool unlocked = false;
-    std::mt19937 random(34);
-    const Qt::KeyboardModifiers wrong[] = {
-        Qt::ControlModifier | Qt::ShiftModifier, Qt::ControlModifier | Qt::AltModifier, Qt::NoModifier};
-    for (int i = 0; i < 1500; ++i) {
-        switch (const unsigned action = random() % 5) {
-        case 0: // the chord, on the window or in Text1: it counts wherever the focus is
-        case 1:
-            QTest::keyClick(action == 0 ? &window : text1, Qt::Key_K, Qt::ControlModifier);
-            height = outerHeight(View::Service);
-            unlocked = true;
-            break;
-        case 2:
-            QTest::keyClick(&window, Qt::Key_K, wrong[random() % 3]);
-            break;
-        case 3:
-            QTest::mouseDClick(panel.control(c::logo), Qt::LeftButton);
-            height = unlocked ? outerHeight(View::Full) : height;
-            break;
-        default:
-            if (!window.isVisible(c::dataButton))
-                continue; // hidden until the first chord
-            panel.click(c::dataButton);
-            unlocked = false;
-            height = height >= 6000 ? outerHeight(View::Compact) : outerHeight(View::Data);
-        }
-        const char* caption = height >= outerHeight(View::Service) ? "CLOSE"
-            : height == outerHeight(View::Data)                    ? "データを表示しない"
-                                                                   : "データを表示する";
-        ASSERT_EQ(window.windowHeight(), height) << "action " << i;
-        ASSERT_EQ(panel.panel().views().serviceUnlocked(), unlocked) << "action " << i;
-        ASSERT_EQ(panel.caption(c::dataButton), caption) << "action " << i;
-    }
-    EXPECT_EQ(window.height(), twipsToPixels(height - nonClientHeight)); // the widget follows too
-    EXPECT_EQ(text1->property("text").toString(), QString()) << "the chord typed into Text1";
-    EXPECT_EQ(far.readAtLeast(1, 100), "") << "views send nothing";
 }
 
 // END leaves nothing behind: no timer, no frame, no change of the display once

@@ -102,23 +102,6 @@ TEST(SimProjector, RepliesDecodeOnThePanel)
     EXPECT_EQ(decoded(Projector(1).execute("CR PRESSURE", 0), "CR PRESSURE"), "1013 hPa");
 }
 
-TEST(SimProjector, LampHoursGrowOnlyForLitLampsUpToFourDigits)
-{
-    constexpr std::int64_t hour = 3'600'000;
-    Projector p(3);
-    const std::string before = p.execute("CR3", 0);
-    p.execute("C71", 0);
-    p.execute("C00", 0);
-    p.execute("C01", 2 * hour);
-    const std::string after = p.execute("CR3", 10 * hour);
-    for (int lamp = 0; lamp < 4; ++lamp) // lamps 1 and 4 were lit for two hours
-        EXPECT_EQ(std::stoi(after.substr(5 * lamp, 4)) - std::stoi(before.substr(5 * lamp, 4)), lamp % 3 == 0 ? 2 : 0)
-            << after;
-    p.execute("C70", 10 * hour);
-    p.execute("C00", 10 * hour);
-    EXPECT_EQ(p.execute("CR3", 20'000 * hour), "9999 9999 9999 9999\r");
-}
-
 TEST(SimLine, Addressing)
 {
     const std::tuple<std::vector<int>, std::string, std::string, std::set<int>> cases[] = {

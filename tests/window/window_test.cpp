@@ -70,29 +70,6 @@ TEST(Inventory, EveryControlIsThereOnceInsideItsContainer)
     EXPECT_EQ(focusOrder.size(), focusable.size());
 }
 
-TEST(Inventory, KnownAnswers)
-{
-    using K = ControlKind;
-    const ControlSpec known[] = {
-        // fonts as drawn: Option10 has the window's
-        {c::cursorUp, K::Button, "", "↑", 1200, 2520, 855, 375, 0xFFE0C0, {FontFace::PGothic, 9, true}},
-        {c::dataButton, K::Button, "", "データを表示する", 6615, 5040, 1200, 375, 0xC0C0C0, {FontFace::PGothic, 9}},
-        {c::inputMatrix[1][7], K::Button, "Frame14", "SDI", 6360, 480, 735, 255, 0xC0FFFF, {FontFace::Gothic, 9}},
-        {c::speed9600, K::Option, "Frame13", "9600", 1440, 240, 975, 300, 0xC0C0C0, {FontFace::Gothic, 9, true}},
-        {c::commandText, K::TextBox, "Frame15", "", 600, 165, 5055, 345, systemColour, {FontFace::Gothic, 9.75, true}},
-    };
-    for (const auto& k : known) {
-        const ControlSpec* c = findControl(k.name);
-        ASSERT_NE(c, nullptr) << k.name;
-        const FontSpec f = effectiveFont(*c);
-        EXPECT_EQ(std::tie(c->kind, c->container, c->caption, c->left, c->top, c->width, c->height, c->back),
-            std::tie(k.kind, k.container, k.caption, k.left, k.top, k.width, k.height, k.back))
-            << k.name;
-        EXPECT_TRUE(f.face == k.font.face && f.points == k.font.points && f.bold == k.font.bold) << k.name;
-    }
-    EXPECT_EQ(mainWindow.title, "ORVA   QM5    CONTROL   Ver.1.40");
-}
-
 class Window : public ::testing::Test {
 protected:
     FakeSerialControl comm;
