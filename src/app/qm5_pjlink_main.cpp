@@ -2,47 +2,17 @@
 // TCP. Runs until SIGINT or SIGTERM; logs to stderr, one line an event.
 
 #include <QCoreApplication>
-#include <QSocketNotifier>
 
-#include <csignal>
 #include <cstdio>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include "link/port_map.hpp"
 #include "pjlink/gateway.hpp"
 #include "pjlink/gateway_options.hpp"
 #include "qt/qt_serial_control.hpp"
 #include "qt/qt_timer.hpp"
+#include "qt/termination_signals.hpp"
 
 namespace {
-
-int signalPipe[2] = {-1, -1};
-
-void onSignal(int)
-{
-    const char byte = 1;
-    [[maybe_unused]] const auto ignored = ::write(signalPipe[1], &byte, 1);
-}
-
-// SIGINT and SIGTERM end the event loop, so the port is closed on the way out.
-bool quitOnSignals(QCoreApplication& app)
-{
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0)
-        return false;
-    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
-    QObject::connect(notifier, &QSocketNotifier::activated, &app, [&app] {
-        char byte;
-        [[maybe_unused]] const auto ignored = ::read(signalPipe[0], &byte, 1);
-        app.quit();
-    });
-    struct sigaction action { };
-    action.sa_handler = onSignal;
-    sigemptyset(&action.sa_mask);
-    ::sigaction(SIGINT, &action, nullptr);
-    ::sigaction(SIGTERM, &action, nullptr);
-    return true;
-}
 
 void logLine(const std::string& line)
 {
@@ -90,7 +60,7 @@ int main(int argc, char** argv)
     else
         logLine("serial line " + serial.devicePath() + " at " + config.lineSettings);
 
-    if (!quitOnSignals(app)) {
+    if (!qm5::watchTerminationSignals(app, [&app] { app.quit(); })) {
         logLine("cannot watch for signals");
         return 1;
     }

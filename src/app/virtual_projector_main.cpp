@@ -4,49 +4,19 @@
 #include "line.hpp"
 #include "path_link.hpp"
 #include "pty_endpoint.hpp"
+#include "qt/termination_signals.hpp"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QSocketNotifier>
 
-#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <stdexcept>
 #include <string>
-#include <sys/socket.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
-
-int signalPipe[2] = {-1, -1};
-
-void onSignal(int)
-{
-    const char byte = 1;
-    [[maybe_unused]] const auto ignored = ::write(signalPipe[1], &byte, 1);
-}
-
-// SIGINT and SIGTERM end the event loop, so the link is removed on the way out.
-bool quitOnSignals(QCoreApplication& app)
-{
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0)
-        return false;
-    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
-    QObject::connect(notifier, &QSocketNotifier::activated, &app, [&app] {
-        char byte;
-        [[maybe_unused]] const auto ignored = ::read(signalPipe[0], &byte, 1);
-        app.quit();
-    });
-    struct sigaction action { };
-    action.sa_handler = onSignal;
-    sigemptyset(&action.sa_mask);
-    ::sigaction(SIGINT, &action, nullptr);
-    ::sigaction(SIGTERM, &action, nullptr);
-    return true;
-}
 
 bool parseMs(const QString& text, std::int64_t& out)
 {
@@ -133,7 +103,7 @@ int main(int argc, char** argv)
     if (parser.isSet(linkOption) && !link.create(endpoint.slavePath(), parser.value(linkOption).toStdString(), &error))
         return usageError(QString::fromStdString(error));
 
-    if (!quitOnSignals(app))
+    if (!qm5::watchTerminationSignals(app, [&app] { app.quit(); }))
         return usageError("cannot watch for signals");
 
     std::printf("%s\n", endpoint.slavePath().c_str());

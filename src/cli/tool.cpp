@@ -2,15 +2,11 @@
 
 #include <QCommandLineParser>
 #include <QElapsedTimer>
-#include <QSocketNotifier>
 #include <QTimer>
 
 #include <algorithm>
 #include <cmath>
-#include <csignal>
 #include <cstdio>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include "cli/command_runner.hpp"
 #include "cli/line_choices.hpp"
@@ -18,6 +14,7 @@
 #include "link/port_map.hpp"
 #include "qt/qt_serial_control.hpp"
 #include "qt/qt_timer.hpp"
+#include "qt/termination_signals.hpp"
 
 namespace qm5::cli {
 
@@ -53,14 +50,6 @@ QString describe()
     text += "\nExit status: 0 every command answered (or sent to all), 1 a reply missing or\n"
             "refused, 2 a usage error (nothing sent), 3 the line could not be opened.";
     return QString::fromStdString(text);
-}
-
-int signalPipe[2] = {-1, -1};
-
-void onSignal(int)
-{
-    const char byte = 1;
-    [[maybe_unused]] const auto ignored = ::write(signalPipe[1], &byte, 1);
 }
 
 void printLine(std::FILE* stream, const std::string& line)
@@ -183,24 +172,6 @@ std::variant<Choices, UsageError> readCommandLine(QCoreApplication& app)
     return choices;
 }
 
-bool watchSignals(QCoreApplication& app, std::function<void()> onSignalled)
-{
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0)
-        return false;
-    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
-    QObject::connect(notifier, &QSocketNotifier::activated, &app, [onSignalled = std::move(onSignalled)] {
-        char byte;
-        [[maybe_unused]] const auto ignored = ::read(signalPipe[0], &byte, 1);
-        onSignalled();
-    });
-    struct sigaction action { };
-    action.sa_handler = onSignal;
-    sigemptyset(&action.sa_mask);
-    ::sigaction(SIGINT, &action, nullptr);
-    ::sigaction(SIGTERM, &action, nullptr);
-    return true;
-}
-
 } // namespace
 
 int runTool(QCoreApplication& app)
@@ -246,7 +217,7 @@ int runTool(QCoreApplication& app)
     // The first signal lets the command in flight have its outcome and sends
     // nothing after it; a second one does not wait for it.
     int signalsSeen = 0;
-    const bool watching = watchSignals(app, [&] {
+    const bool watching = watchTerminationSignals(app, [&] {
         if (++signalsSeen == 1)
             return runner.stop();
         if (const Step* step = runner.inFlight()) {
