@@ -230,35 +230,35 @@ inline constexpr std::array<std::string_view, 105> focusOrder{
 };
 // clang-format on
 
+// Where a control stands in the table; its size for an unknown name. No
+// pointer is formed, so the lookups below stay constant expressions in a
+// sanitized build as well.
+constexpr std::size_t indexOf(std::string_view name)
+{
+    std::size_t i = 0;
+    while (i < layoutControls.size() && layoutControls[i].name != name)
+        ++i;
+    return i;
+}
+
 // The control of that name, or nullptr.
 constexpr const ControlSpec* findControl(std::string_view name)
 {
-    for (const auto& c : layoutControls) {
-        if (c.name == name)
-            return &c;
-    }
-    return nullptr;
+    const std::size_t i = indexOf(name);
+    return i < layoutControls.size() ? &layoutControls[i] : nullptr;
 }
 
-// Whether a control of that name and kind is laid out. No pointer is formed,
-// so it stays a constant expression in a sanitized build as well.
 constexpr bool isControl(std::string_view name, ControlKind kind)
 {
-    for (const auto& c : layoutControls) {
-        if (c.name == name)
-            return c.kind == kind;
-    }
-    return false;
+    const std::size_t i = indexOf(name);
+    return i < layoutControls.size() && layoutControls[i].kind == kind;
 }
 
 // The caption a control has in the layout; empty for an unknown name.
 constexpr std::string_view captionOf(std::string_view name)
 {
-    for (const auto& c : layoutControls) {
-        if (c.name == name)
-            return c.caption;
-    }
-    return {};
+    const std::size_t i = indexOf(name);
+    return i < layoutControls.size() ? layoutControls[i].caption : std::string_view();
 }
 
 // The font a control is drawn with: its own, or the window's.

@@ -41,22 +41,28 @@ struct Logic {
 
 // Every frame that goes out reaches the virtual projectors at once; their
 // replies come back as the clock runs.
-struct SimLogic : Logic {
+struct SimWire {
     sim::Line line;
     std::unique_ptr<Timer> pump;
 
-    explicit SimLogic(
-        std::vector<int> addresses = {1}, sim::LineOptions options = {.replyDelayMs = 0, .timing = {0, 0}})
+    SimWire(FakeSerialControl& serial, ManualClock& clock, std::vector<int> addresses, sim::LineOptions options)
         : line(addresses, options)
-        , pump(clock.timer(1, [this] {
+        , pump(clock.timer(1, [this, &serial, &clock] {
             if (std::string due = line.takeDue(clock.now()); !due.empty())
                 serial.receive(due);
         }))
     {
-        serial.onWrite = [this](const std::string& frame) { line.receive(frame, clock.now()); };
+        serial.onWrite = [this, &clock](const std::string& frame) { line.receive(frame, clock.now()); };
         pump->start();
     }
-    sim::Projector& projector(int address = 1) { return *line.projector(address); }
+};
+
+struct SimLogic : Logic {
+    SimWire wire;
+    explicit SimLogic(sim::LineOptions options = {.replyDelayMs = 0, .timing = {0, 0}})
+        : wire(serial, clock, {1}, options)
+    { }
+    sim::Projector& projector() { return *wire.line.projector(1); }
 };
 
 } // namespace qm5::test

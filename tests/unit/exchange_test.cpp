@@ -189,21 +189,14 @@ TEST_F(ExchangeTest, EndClosesThePortAndStopsEveryTimer)
 struct QueueRig {
     FakeSerialControl serial;
     ManualClock clock;
-    sim::Line line;
-    std::unique_ptr<Timer> pump;
+    SimWire wire;
+    sim::Line& line = wire.line;
     ExchangeQueue queue{serial, clock};
     std::vector<std::pair<std::int64_t, Outcome>> done; // when, what
 
     explicit QueueRig(sim::LineOptions options, std::vector<int> addresses = {1, 2})
-        : line(addresses, options)
-        , pump(clock.timer(1, [this] {
-            if (std::string due = line.takeDue(clock.now()); !due.empty())
-                serial.receive(due);
-        }))
-    {
-        serial.onWrite = [this](const std::string& frame) { line.receive(frame, clock.now()); };
-        pump->start();
-    }
+        : wire(serial, clock, addresses, options)
+    { }
     void submit(std::string prefix, std::string command, int windowMs = 500)
     {
         queue.submit({std::move(prefix), std::move(command), windowMs},
