@@ -85,8 +85,10 @@ void ExchangeQueue::onSerialEvent()
         return;
     for (const char c : bytes) {
         if (received_.empty() && (c == ack || c == nak)) {
-            if (expect_ == Expect::Data)
-                continue; // an acknowledgement that came too late for its command
+            // A query is never acknowledged, so an ACK now came too late for
+            // an earlier command; a NAK is the projector refusing the query.
+            if (expect_ == Expect::Data && c == ack)
+                continue;
             current_.reply.assign(1, c);
             current_.kind = c == ack ? Outcome::Kind::Acknowledged : Outcome::Kind::Refused;
             return finish(std::move(current_));

@@ -211,14 +211,16 @@ TEST(ExchangeQueueTest, OneRequestAtATimeEachMatchedToItsReply)
     rig.submit("A001", "CR0");
     rig.submit("A002", "C00");
     rig.submit("A001", "NOPE");
+    rig.submit("A001", "CRX"); // a query the projector does not know: refused at once
     rig.submit("AFFF", "C01");
     rig.submit("A003", "CR1", 2000); // nobody there
     rig.submit("A002", "CR0");
     rig.clock.advance(10000);
     const std::tuple<std::int64_t, K, std::string, std::optional<std::string>> expected[] = {
         {30, K::Answered, "80\r", " Stand by"}, {60, K::Acknowledged, "\x06", std::nullopt},
-        {90, K::Refused, "\x15", std::nullopt}, {90, K::SentToAll, "", std::nullopt},
-        {2090, K::Missing, "", std::nullopt}, {3120, K::Answered, "20\r", " Cooling down"}};
+        {90, K::Refused, "\x15", std::nullopt}, {120, K::Refused, "\x15", std::nullopt},
+        {120, K::SentToAll, "", std::nullopt}, {2120, K::Missing, "", std::nullopt},
+        {3150, K::Answered, "20\r", " Cooling down"}};
     ASSERT_EQ(rig.done.size(), std::size(expected));
     for (std::size_t i = 0; i < rig.done.size(); ++i) {
         const auto& [at, outcome] = rig.done[i];
@@ -228,7 +230,8 @@ TEST(ExchangeQueueTest, OneRequestAtATimeEachMatchedToItsReply)
             << outcome.frame;
     }
     EXPECT_EQ(rig.serial.writes,
-        (std::vector<std::string>{"A001CR0\r", "A002C00\r", "A001NOPE\r", "AFFFC01\r", "A003CR1\r", "A002CR0\r"}));
+        (std::vector<std::string>{
+            "A001CR0\r", "A002C00\r", "A001NOPE\r", "A001CRX\r", "AFFFC01\r", "A003CR1\r", "A002CR0\r"}));
 }
 
 // A reply after its window is dropped, never taken for the next request's.
