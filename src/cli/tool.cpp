@@ -9,8 +9,8 @@
 #include <cstdio>
 
 #include "cli/command_runner.hpp"
-#include "cli/line_choices.hpp"
-#include "cli/lower_case.hpp"
+#include "link/line_choices.hpp"
+#include "link/lower_case.hpp"
 #include "link/port_map.hpp"
 #include "qt/qt_serial_control.hpp"
 #include "qt/qt_timer.hpp"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "cli/lower_case.hpp"
+#include "link/lower_case.hpp"
 #include "panel/command_catalogue.hpp"
 #include "panel/repeat_table.hpp"
 #include "window/layout_table.hpp"

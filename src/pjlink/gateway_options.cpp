@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <set>
 
-#include "link/link_options.hpp"
-#include "window/layout_table.hpp"
+#include "link/line_choices.hpp"
+#include "link/lower_case.hpp"
 
 namespace qm5::pjlink {
 
@@ -16,18 +16,14 @@ namespace {
 
 constexpr qsizetype maxNameBytes = 64;
 
-// "single" or "001" to "004": the panel's address options by their caption.
+// "single" or "001" to "004": the panel's address options but "all", which no
+// projector answers.
 std::optional<std::string> prefixOfAddress(const QString& address)
 {
-    for (const AddressOption& option : addressOptions) {
-        if (option.control == controls::allAddress)
-            continue;
-        const std::string_view text = captionOf(option.control);
-        const auto caption = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-        if (address.compare(caption, Qt::CaseInsensitive) == 0)
-            return std::string(option.prefix);
-    }
-    return std::nullopt;
+    const auto option = findAddress(lowerCase(address.toStdString()));
+    if (!option || option->name == "all")
+        return std::nullopt;
+    return option->prefix;
 }
 
 bool isPrintable(const QByteArray& bytes, bool asciiOnly)
@@ -120,12 +116,10 @@ GatewayConfig readConfig(const QCommandLineParser& parser, const QCommandLineOpt
         config.portNumber = value.toInt();
     }
     if (parser.isSet(speed)) {
-        const auto wanted = parser.value(speed).toStdString();
-        const auto row = std::find_if(speedOptions.begin(), speedOptions.end(),
-            [&](const SpeedOption& s) { return std::to_string(baudOf(s.settings)) == wanted; });
-        if (row == speedOptions.end())
-            throw Failure{"--speed wants 19200 or 9600"};
-        config.lineSettings = row->settings;
+        const auto settings = findSpeed(lowerCase(parser.value(speed).toStdString()));
+        if (!settings)
+            throw Failure{"--speed wants " + speedNames()};
+        config.lineSettings = *settings;
     }
     const auto addresses = readProjectors(parser.values(projector), config);
     if (parser.isSet(passwordFile))

@@ -1,10 +1,10 @@
-#include "cli/line_choices.hpp"
+#include "link/line_choices.hpp"
 
-#include "cli/lower_case.hpp"
 #include "link/link_options.hpp"
+#include "link/lower_case.hpp"
 #include "window/layout_table.hpp"
 
-namespace qm5::cli {
+namespace qm5 {
 
 namespace {
 
@@ -54,4 +54,4 @@ std::string speedNames()
     return namesOf(speedOptions);
 }
 
-} // namespace qm5::cli
+} // namespace qm5

@@ -2,7 +2,7 @@
 #include <string>
 #include <string_view>
 
-namespace qm5::cli {
+namespace qm5 {
 
 // Names and captions are matched without regard to case, ASCII only.
 inline std::string lowerCase(std::string_view text)
@@ -15,4 +15,4 @@ inline std::string lowerCase(std::string_view text)
     return out;
 }
 
-} // namespace qm5::cli
+} // namespace qm5

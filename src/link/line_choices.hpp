@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-namespace qm5::cli {
+namespace qm5 {
 
 struct Address {
     std::string name;   // "single", "all", "001"...
@@ -23,4 +23,4 @@ std::optional<std::string> findSpeed(std::string_view name);
 std::string addressNames();
 std::string speedNames();
 
-} // namespace qm5::cli
+} // namespace qm5
