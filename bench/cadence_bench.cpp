@@ -9,8 +9,8 @@
 #include <cstring>
 
 #include "benches.hpp"
+#include "layout/control_names.hpp"
 #include "support.hpp"
-#include "window/control_names.hpp"
 
 namespace qm5::bench {
 

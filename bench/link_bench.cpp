@@ -15,8 +15,8 @@
 #include <functional>
 
 #include "benches.hpp"
+#include "layout/control_names.hpp"
 #include "support.hpp"
-#include "window/control_names.hpp"
 
 namespace qm5::bench {
 

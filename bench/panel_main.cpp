@@ -7,9 +7,9 @@
 #include <cstdio>
 #include <string>
 
+#include "console/qt_serial_control.hpp"
 #include "first_paint.hpp"
 #include "qt/panel_app.hpp"
-#include "qt/qt_serial_control.hpp"
 
 int main(int argc, char** argv)
 {

@@ -17,9 +17,9 @@
 #include <unistd.h>
 
 #include "benches.hpp"
+#include "layout/layout_table.hpp"
 #include "proc_stats.hpp"
 #include "support.hpp"
-#include "window/layout_table.hpp"
 
 extern char** environ;
 

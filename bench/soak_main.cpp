@@ -18,12 +18,12 @@
 #include <string>
 
 #include "core/serial_control.hpp"
-#include "decode/decode_reply.hpp"
-#include "link/transcript.hpp"
+#include "layout/control_names.hpp"
 #include "proc_stats.hpp"
+#include "protocol/decode_reply.hpp"
+#include "protocol/transcript.hpp"
 #include "rig/eventually.hpp"
 #include "rig/panel_rig.hpp"
-#include "window/control_names.hpp"
 
 namespace {
 
@@ -36,9 +36,9 @@ class WatchedSerial : public qm5::SerialControl {
 public:
     explicit WatchedSerial(qm5::QtSerialControl& inner) : inner_(inner)
     {
-        inner_.setEventHandler([this] { raiseEvent(); });
+        inner_.setReceiveHandler([this] { raiseReceived(); });
     }
-    ~WatchedSerial() override { inner_.setEventHandler({}); }
+    ~WatchedSerial() override { inner_.setReceiveHandler({}); }
 
     SerialError setPortNumber(int port) override { return inner_.setPortNumber(port); }
     int portNumber() const override { return inner_.portNumber(); }
@@ -73,7 +73,6 @@ public:
         }
         return in;
     }
-    int lastEvent() const override { return inner_.lastEvent(); }
     std::size_t unsentBytes() const override { return inner_.unsentBytes(); }
 
     long sent = 0;

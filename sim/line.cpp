@@ -31,15 +31,6 @@ char garble(char c)
 
 } // namespace
 
-std::optional<Fault> parseFault(std::string_view name)
-{
-    for (const auto& [text, fault] : faultNames) {
-        if (text == name)
-            return fault;
-    }
-    return std::nullopt;
-}
-
 Line::Line(const std::vector<int>& addresses, LineOptions options) : options_(options)
 {
     if (addresses.empty() || addresses.size() > maxProjectors)

@@ -4,6 +4,7 @@
 // a fault mode can spoil them. Time is passed in, never read.
 
 #include "frame_reader.hpp"
+#include "names.hpp"
 #include "projector.hpp"
 
 #include <array>
@@ -26,7 +27,7 @@ enum class Fault : std::uint8_t {
     Flood,   // the line carries an endless stream of junk bytes
 };
 
-inline constexpr std::array<std::pair<std::string_view, Fault>, 6> faultNames = {{
+inline constexpr Names<Fault, 6> faultNames = {{
     {"none", Fault::None},
     {"silent", Fault::Silent},
     {"slow", Fault::Slow},
@@ -35,7 +36,10 @@ inline constexpr std::array<std::pair<std::string_view, Fault>, 6> faultNames = 
     {"flood", Fault::Flood},
 }};
 
-std::optional<Fault> parseFault(std::string_view name);
+constexpr std::optional<Fault> parseFault(std::string_view name)
+{
+    return valueNamed(faultNames, name);
+}
 
 struct LineOptions {
     std::int64_t replyDelayMs = 30;

@@ -29,15 +29,6 @@ struct Temperatures {
 
 } // namespace
 
-std::optional<Condition> parseCondition(std::string_view name)
-{
-    for (const auto& [text, condition] : conditionNames) {
-        if (text == name)
-            return condition;
-    }
-    return std::nullopt;
-}
-
 Projector::Projector(int address, ProjectorTiming timing) : address_(address), timing_(timing)
 {
     if (address < 1 || address > 4)

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "command_table.hpp"
+#include "names.hpp"
 
 namespace qm5::sim {
 
@@ -26,7 +27,7 @@ enum class Condition : std::uint8_t {
 };
 
 // The names qm5-virtual-projector's --condition takes.
-inline constexpr std::array<std::pair<std::string_view, Condition>, 7> conditionNames = {{
+inline constexpr Names<Condition, 7> conditionNames = {{
     {"none", Condition::None},
     {"power-fail", Condition::PowerFail},
     {"temperature-warning", Condition::TemperatureWarning},
@@ -36,7 +37,10 @@ inline constexpr std::array<std::pair<std::string_view, Condition>, 7> condition
     {"all-lamps-failed", Condition::AllLampsFailed},
 }};
 
-std::optional<Condition> parseCondition(std::string_view name);
+constexpr std::optional<Condition> parseCondition(std::string_view name)
+{
+    return valueNamed(conditionNames, name);
+}
 
 enum class PowerState : std::uint8_t {
     Standby,

@@ -33,9 +33,9 @@
 
 #include "../proc_stats.hpp"
 #include "../support.hpp"
+#include "console/qt_serial_control.hpp"
+#include "console/qt_timer.hpp"
 #include "pjlink/gateway.hpp"
-#include "qt/qt_serial_control.hpp"
-#include "qt/qt_timer.hpp"
 
 extern char** environ;
 

@@ -6,10 +6,10 @@
 
 #include <cstdio>
 
+#include "console/qt_serial_control.hpp"
 #include "line.hpp"
 #include "pty_endpoint.hpp"
 #include "qt/panel_app.hpp"
-#include "qt/qt_serial_control.hpp"
 
 int main(int argc, char** argv)
 {

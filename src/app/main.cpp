@@ -2,8 +2,8 @@
 
 #include <QApplication>
 
+#include "console/qt_serial_control.hpp"
 #include "qt/panel_app.hpp"
-#include "qt/qt_serial_control.hpp"
 
 int main(int argc, char** argv)
 {

@@ -5,12 +5,11 @@
 
 #include <cstdio>
 
-#include "link/port_map.hpp"
+#include "console/qt_serial_control.hpp"
+#include "console/qt_timer.hpp"
+#include "console/termination_signals.hpp"
 #include "pjlink/gateway.hpp"
 #include "pjlink/gateway_options.hpp"
-#include "qt/qt_serial_control.hpp"
-#include "qt/qt_timer.hpp"
-#include "qt/termination_signals.hpp"
 
 namespace {
 
@@ -36,13 +35,7 @@ int main(int argc, char** argv)
     }
     const qm5::pjlink::GatewayConfig& config = *options.config;
 
-    const std::string device = config.device;
-    qm5::QtSerialControl serial(device.empty() ? qm5::PortMap([](int port) { return qm5::devicePathForPort(port); })
-                                               : qm5::PortMap([device](int) { return device; }));
-    if (const auto error = serial.setPortNumber(config.portNumber)) {
-        logLine(*error);
-        return qm5::pjlink::usageErrorStatus;
-    }
+    qm5::QtSerialControl serial([device = config.device](int) { return device; });
     serial.setLineSettings(config.lineSettings);
     QObject::connect(&serial, &qm5::QtSerialControl::deviceLost, [&serial](const QString& reason) {
         logLine(serial.devicePath() + " went away (" + reason.toStdString() + "); answering ERR4 until it is back");

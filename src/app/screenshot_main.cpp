@@ -10,10 +10,10 @@
 
 #include <cstdio>
 
+#include "console/qt_timer.hpp"
 #include "core/serial_control.hpp"
+#include "layout/control_names.hpp"
 #include "qt/panel_window.hpp"
-#include "qt/qt_timer.hpp"
-#include "window/control_names.hpp"
 
 namespace {
 
@@ -36,7 +36,6 @@ public:
     void close() override { open_ = false; }
     qm5::SerialError write(const std::string&) override { return {}; }
     std::string readAll() override { return {}; }
-    int lastEvent() const override { return 0; }
     std::size_t unsentBytes() const override { return 0; }
 
 private:

@@ -3,7 +3,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include "link/transcript.hpp"
+#include "protocol/transcript.hpp"
 
 namespace qm5::cli {
 

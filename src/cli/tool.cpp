@@ -7,14 +7,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <memory>
 
 #include "cli/command_runner.hpp"
-#include "link/line_choices.hpp"
-#include "link/lower_case.hpp"
-#include "link/port_map.hpp"
-#include "qt/qt_serial_control.hpp"
-#include "qt/qt_timer.hpp"
-#include "qt/termination_signals.hpp"
+#include "console/line_options.hpp"
+#include "console/qt_serial_control.hpp"
+#include "console/qt_timer.hpp"
+#include "console/termination_signals.hpp"
 
 namespace qm5::cli {
 
@@ -90,13 +89,38 @@ std::optional<int> readEvery(const QString& text)
 }
 
 struct Choices {
-    std::string device;
-    std::string settings;
+    SerialLine line;
     Address address;
     std::optional<int> everyMs;
     bool json = false;
-    std::vector<Step> steps;
+    std::vector<Step> steps; // none: print the list
 };
+
+// The options other than the line's and the commands after them.
+std::variant<Choices, UsageError> readRest(
+    const QCommandLineParser& parser, const QCommandLineOption& json, const QCommandLineOption& every, Choices choices)
+{
+    if (parser.isSet(every)) {
+        choices.everyMs = readEvery(parser.value(every));
+        if (!choices.everyMs)
+            return UsageError{"--every wants a number of seconds from 0.1 up, e.g. --every 60"};
+    }
+    choices.json = parser.isSet(json);
+
+    std::vector<std::string> words;
+    for (const QString& word : parser.positionalArguments())
+        words.push_back(word.toStdString());
+    if (std::find(words.begin(), words.end(), "list") != words.end()) {
+        if (words.size() > 1)
+            return UsageError{"'list' stands alone: qm5ctl list"};
+        return choices;
+    }
+    auto steps = readCommands(words);
+    if (auto* error = std::get_if<UsageError>(&steps))
+        return *error;
+    choices.steps = std::get<std::vector<Step>>(std::move(steps));
+    return choices;
+}
 
 // Everything the command line asks for, or a usage error; reads no device.
 std::variant<Choices, UsageError> readCommandLine(QCoreApplication& app)
@@ -105,16 +129,11 @@ std::variant<Choices, UsageError> readCommandLine(QCoreApplication& app)
     parser.setApplicationDescription(describe());
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
-    const QCommandLineOption device(
-        "device", "Serial device of the line (default: port 1 as the panel maps it).", "PATH");
-    const QCommandLineOption com("com", "Port 1 or 2, as the panel maps it to a device.", "N");
-    const QCommandLineOption speed(
-        "speed", QString::fromStdString("Line speed: " + speedNames() + " (default 19200)."), "BAUD", "19200");
-    const QCommandLineOption address("address",
-        QString::fromStdString("Projector address: " + addressNames() + " (default single)."), "WHICH", "single");
+    const LineOptions lineOptions;
+    lineOptions.addTo(parser);
     const QCommandLineOption json("json", "One JSON object per line instead of plain text.");
     const QCommandLineOption every("every", "Run the commands again every SECONDS until stopped.", "SECONDS");
-    parser.addOptions({device, com, speed, address, json, every});
+    parser.addOptions({lineOptions.address, json, every});
     parser.addPositionalArgument(
         "command", "Commands and their arguments, run in order.", "COMMAND [ARG] [COMMAND [ARG]...]");
 
@@ -130,46 +149,74 @@ std::variant<Choices, UsageError> readCommandLine(QCoreApplication& app)
         parser.showVersion();
 
     Choices choices;
-    if (parser.isSet(device) && parser.isSet(com))
-        return UsageError{"--device and --com both name the line; give one of them"};
-    if (parser.isSet(device)) {
-        choices.device = parser.value(device).toStdString();
-        if (choices.device.empty())
-            return UsageError{"--device wants a path, e.g. /dev/ttyUSB0"};
-    } else {
-        const QString port = parser.isSet(com) ? parser.value(com) : QStringLiteral("1");
-        choices.device = port.size() == 1 ? devicePathForPort(port.toInt()) : std::string();
-        if (choices.device.empty())
-            return UsageError{"--com wants 1 or 2"};
-    }
-    const auto settings = findSpeed(lowerCase(parser.value(speed).toStdString()));
-    if (!settings)
-        return UsageError{"--speed wants " + speedNames()};
-    choices.settings = *settings;
-    const auto chosen = findAddress(lowerCase(parser.value(address).toStdString()));
-    if (!chosen)
-        return UsageError{"--address wants " + addressNames()};
-    choices.address = *chosen;
-    if (parser.isSet(every)) {
-        choices.everyMs = readEvery(parser.value(every));
-        if (!choices.everyMs)
-            return UsageError{"--every wants a number of seconds from 0.1 up, e.g. --every 60"};
-    }
-    choices.json = parser.isSet(json);
+    auto line = lineOptions.read(parser);
+    if (auto* error = std::get_if<OptionError>(&line))
+        return UsageError{error->message};
+    choices.line = std::get<SerialLine>(std::move(line));
+    auto address = lineOptions.readAddress(parser);
+    if (auto* error = std::get_if<OptionError>(&address))
+        return UsageError{error->message};
+    choices.address = std::get<Address>(std::move(address));
+    return readRest(parser, json, every, std::move(choices));
+}
 
-    std::vector<std::string> words;
-    for (const QString& word : parser.positionalArguments())
-        words.push_back(word.toStdString());
-    if (std::find(words.begin(), words.end(), "list") != words.end()) {
-        if (words.size() > 1)
-            return UsageError{"'list' stands alone: qm5ctl list"};
-        return choices; // no steps: the list is printed
-    }
-    auto steps = readCommands(words);
-    if (auto* error = std::get_if<UsageError>(&steps))
-        return *error;
-    choices.steps = std::get<std::vector<Step>>(std::move(steps));
-    return choices;
+// Ends the event loop once the last frame has left, or has had drainMs to:
+// a frame to all is reported as soon as it is written, not when it is on
+// the wire.
+void exitWhenSent(QCoreApplication& app, const QtSerialControl& serial)
+{
+    auto draining = std::make_shared<QElapsedTimer>();
+    draining->start();
+    auto check = std::make_shared<std::function<void()>>();
+    *check = [&app, &serial, draining, weak = std::weak_ptr(check)] {
+        if (serial.unsentBytes() == 0 || draining->hasExpired(drainMs))
+            return app.exit();
+        if (auto again = weak.lock())
+            QTimer::singleShot(1, &app, [again] { (*again)(); });
+    };
+    QTimer::singleShot(0, &app, [check] { (*check)(); });
+}
+
+// The first signal lets the command in flight have its outcome and sends
+// nothing after it; a second one does not wait for it.
+void stopOnSignals(QCoreApplication& app, CommandRunner& runner)
+{
+    auto signalsSeen = std::make_shared<int>(0);
+    const bool watching = watchTerminationSignals(app, [&app, &runner, signalsSeen] {
+        if (++*signalsSeen == 1)
+            return runner.stop();
+        if (const Step* step = runner.inFlight()) {
+            printLine(stderr, "qm5ctl: interrupted while '" + step->name + "' waited for its reply");
+            app.exit();
+        }
+    });
+    if (!watching)
+        printLine(stderr, "qm5ctl: cannot watch for signals; Ctrl+C ends at once");
+}
+
+// Runs the commands on an open line until they are done or stopped.
+int runCommands(QCoreApplication& app, QtSerialControl& serial, const Choices& choices)
+{
+    QtClock clock;
+    ExchangeQueue queue(serial, clock);
+    CommandRunner runner(queue, clock, choices.steps, choices.address.prefix, choices.everyMs,
+        [&](const Step& step, const Outcome& outcome) {
+            printLine(stdout,
+                choices.json ? jsonLine(step, outcome, choices.address.name, QDateTime::currentDateTime())
+                             : textLine(step, outcome));
+        });
+    runner.onFinished = [&] { exitWhenSent(app, serial); };
+    stopOnSignals(app, runner);
+
+    runner.start();
+    app.exec();
+    serial.close();
+
+    if (!runner.isFinished())
+        return std::max(runner.exitStatus(), notCarriedOut);
+    if (const std::size_t unsent = runner.unsentCount(); unsent > 0)
+        printLine(stderr, "qm5ctl: stopped; " + std::to_string(unsent) + " command(s) not sent");
+    return runner.exitStatus();
 }
 
 } // namespace
@@ -185,58 +232,13 @@ int runTool(QCoreApplication& app)
         return allAnswered;
     }
 
-    QtSerialControl serial([device = choices.device](int) { return device; });
-    serial.setLineSettings(choices.settings);
+    QtSerialControl serial([device = choices.line.device](int) { return device; });
+    serial.setLineSettings(choices.line.settings);
     if (SerialError error = serial.open()) {
         printLine(stderr, "qm5ctl: cannot open the line: " + explainOpenFailure(*error));
         return lineNotOpened;
     }
-
-    QtClock clock;
-    ExchangeQueue queue(serial, clock);
-    CommandRunner runner(queue, clock, choices.steps, choices.address.prefix, choices.everyMs,
-        [&](const Step& step, const Outcome& outcome) {
-            printLine(stdout,
-                choices.json ? jsonLine(step, outcome, choices.address.name, QDateTime::currentDateTime())
-                             : textLine(step, outcome));
-        });
-
-    // Lets the last frame leave before the port closes: a frame to all is
-    // reported as soon as it is written, not when it is on the wire.
-    QElapsedTimer draining;
-    std::function<void()> exitWhenSent = [&] {
-        if (serial.unsentBytes() == 0 || draining.hasExpired(drainMs))
-            return app.exit();
-        QTimer::singleShot(1, &app, exitWhenSent);
-    };
-    runner.onFinished = [&] {
-        draining.start();
-        QTimer::singleShot(0, &app, exitWhenSent);
-    };
-
-    // The first signal lets the command in flight have its outcome and sends
-    // nothing after it; a second one does not wait for it.
-    int signalsSeen = 0;
-    const bool watching = watchTerminationSignals(app, [&] {
-        if (++signalsSeen == 1)
-            return runner.stop();
-        if (const Step* step = runner.inFlight()) {
-            printLine(stderr, "qm5ctl: interrupted while '" + step->name + "' waited for its reply");
-            app.exit();
-        }
-    });
-    if (!watching)
-        printLine(stderr, "qm5ctl: cannot watch for signals; Ctrl+C ends at once");
-
-    runner.start();
-    app.exec();
-    serial.close();
-
-    if (!runner.isFinished())
-        return std::max(runner.exitStatus(), notCarriedOut);
-    if (const std::size_t unsent = runner.unsentCount(); unsent > 0)
-        printLine(stderr, "qm5ctl: stopped; " + std::to_string(unsent) + " command(s) not sent");
-    return runner.exitStatus();
+    return runCommands(app, serial, choices);
 }
 
 } // namespace qm5::cli

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "link/lower_case.hpp"
+#include "console/lower_case.hpp"
+#include "layout/layout_table.hpp"
 #include "panel/command_catalogue.hpp"
 #include "panel/repeat_table.hpp"
-#include "window/layout_table.hpp"
 
 namespace qm5::cli {
 
@@ -79,60 +79,80 @@ std::variant<Step, UsageError> readRaw(const std::string& text)
     return Step{"raw " + text, text, longReplyTimes.replyWindowMs};
 }
 
+// The words of the command line, taken one at a time.
+class Words {
+public:
+    explicit Words(const std::vector<std::string>& words) : words_(words) { }
+    // The next word, if there is one.
+    bool take(std::string& out)
+    {
+        if (at_ >= words_.size())
+            return false;
+        out = words_[at_++];
+        return true;
+    }
+    // The last word taken, as it was typed.
+    const std::string& last() const { return words_[at_ - 1]; }
+
+private:
+    const std::vector<std::string>& words_;
+    std::size_t at_ = 0;
+};
+
+// A name of the table, with its argument when it takes one.
+std::variant<Step, UsageError> readNamed(const std::string& name, Words& words)
+{
+    std::vector<std::string> choices;
+    const CommandName* bare = nullptr;
+    for (const CommandName& row : commandNames) {
+        if (row.name != name)
+            continue;
+        if (row.argument.empty())
+            bare = &row;
+        else
+            choices.emplace_back(row.argument);
+    }
+    if (bare)
+        return stepFor(name, bare->control);
+    if (choices.empty())
+        return UsageError{"unknown command '" + words.last() + "'; 'qm5ctl list' shows them all"};
+    std::string argument;
+    if (!words.take(argument))
+        return UsageError{name + " wants " + joined(choices, " or ")};
+    argument = lowerCase(argument);
+    for (const CommandName& row : commandNames) {
+        if (row.name == name && row.argument == argument)
+            return stepFor(name + " " + argument, row.control);
+    }
+    return UsageError{name + " wants " + joined(choices, " or ") + ", not '" + words.last() + "'"};
+}
+
+std::variant<Step, UsageError> readOne(const std::string& name, Words& words)
+{
+    std::string argument;
+    if (name == rawName) {
+        if (!words.take(argument))
+            return UsageError{"raw wants the command text, e.g. 'raw CR0'"};
+        return readRaw(argument);
+    }
+    if (name == matrixName) {
+        std::string source;
+        if (!words.take(argument) || !words.take(source))
+            return UsageError{"matrix wants a row 1 to 4 and a source, e.g. 'matrix 2 video'"};
+        return readMatrix(argument, lowerCase(source));
+    }
+    return readNamed(name, words);
+}
+
 } // namespace
 
 std::variant<std::vector<Step>, UsageError> readCommands(const std::vector<std::string>& words)
 {
     std::vector<Step> steps;
-    std::size_t at = 0;
-    // The next word, if there is one.
-    auto take = [&](std::string& out) {
-        if (at >= words.size())
-            return false;
-        out = words[at++];
-        return true;
-    };
+    Words list(words);
     std::string name;
-    while (take(name)) {
-        name = lowerCase(name);
-        std::string argument;
-        std::variant<Step, UsageError> step = UsageError{};
-        if (name == rawName) {
-            if (!take(argument))
-                return UsageError{"raw wants the command text, e.g. 'raw CR0'"};
-            step = readRaw(argument);
-        } else if (name == matrixName) {
-            std::string source;
-            if (!take(argument) || !take(source))
-                return UsageError{"matrix wants a row 1 to 4 and a source, e.g. 'matrix 2 video'"};
-            step = readMatrix(argument, lowerCase(source));
-        } else {
-            std::vector<std::string> choices;
-            const CommandName* bare = nullptr;
-            for (const CommandName& row : commandNames) {
-                if (row.name != name)
-                    continue;
-                if (row.argument.empty())
-                    bare = &row;
-                else
-                    choices.emplace_back(row.argument);
-            }
-            if (bare) {
-                step = stepFor(name, bare->control);
-            } else if (choices.empty()) {
-                return UsageError{"unknown command '" + words[at - 1] + "'; 'qm5ctl list' shows them all"};
-            } else if (!take(argument)) {
-                return UsageError{name + " wants " + joined(choices, " or ")};
-            } else {
-                argument = lowerCase(argument);
-                for (const CommandName& row : commandNames) {
-                    if (row.name == name && row.argument == argument)
-                        step = stepFor(name + " " + argument, row.control);
-                }
-                if (std::holds_alternative<UsageError>(step))
-                    return UsageError{name + " wants " + joined(choices, " or ") + ", not '" + words[at - 1] + "'"};
-            }
-        }
+    while (list.take(name)) {
+        auto step = readOne(lowerCase(name), list);
         if (auto* error = std::get_if<UsageError>(&step))
             return *error;
         steps.push_back(std::get<Step>(std::move(step)));

@@ -10,7 +10,7 @@
 #include <variant>
 #include <vector>
 
-#include "window/control_names.hpp"
+#include "layout/control_names.hpp"
 
 namespace qm5::cli {
 
@@ -23,7 +23,7 @@ struct CommandName {
 namespace c = controls;
 
 // clang-format off
-inline constexpr std::array<CommandName, 57> commandNames{{
+inline constexpr std::array<CommandName, 59> commandNames{{
     {"power", "on", c::powerOn},             {"power", "off", c::powerOff},
     {"input", "1", c::inputMode1},           {"input", "2", c::inputMode2},
     {"input", "3", c::inputMode3},           {"input", "4", c::inputMode4},
@@ -51,10 +51,12 @@ inline constexpr std::array<CommandName, 57> commandNames{{
     {"p-timer", "", c::pictureTimer},        {"display-clear", "", c::displayClear},
     // Queries
     {"status", "", c::statusQuery},          {"mode", "", c::modeQuery},
-    {"setting", "", c::settingQuery},        {"setting2", "", c::setting2Query},
+    {"setting", "", c::orientationQuery},        {"setting2", "", c::muteQuery},
     {"lamp-mode", "", c::lampModeQuery},     {"lamp-hours", "", c::lampTimeQuery},
     {"temperature", "", c::temperatureQuery}, {"pc-type", "", c::pcTypeQuery},
     {"pressure", "", c::pressureQuery},      {"p-fail", "", c::powerFailQuery},
+    // Plain names for the queries whose captions say little.
+    {"orientation", "", c::orientationQuery}, {"mute-status", "", c::muteQuery},
 }};
 // clang-format on
 

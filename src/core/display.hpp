@@ -1,7 +1,7 @@
 #pragma once
 // What the panel's logic needs of the window toolkit. Controls are addressed
 // by the names of the layout table, through the constants of
-// window/control_names.hpp. Geometry is in twips.
+// layout/control_names.hpp. Geometry is in twips.
 
 #include <string>
 #include <string_view>

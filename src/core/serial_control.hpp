@@ -11,10 +11,6 @@ namespace qm5 {
 
 using SerialError = std::optional<std::string>;
 
-// Event code of received characters; every other code (a line-state change,
-// an error) is ignored by the panel.
-inline constexpr int receivedEvent = 2;
-
 class SerialControl {
 public:
     virtual ~SerialControl() = default;
@@ -32,22 +28,22 @@ public:
     virtual SerialError write(const std::string& text) = 0;
     // All characters received and not read yet; removes them.
     virtual std::string readAll() = 0;
-    virtual int lastEvent() const = 0;
     // Bytes handed to write() that have not gone out yet.
     virtual std::size_t unsentBytes() const = 0;
 
-    // Raised on the panel's thread whenever received characters wait.
-    void setEventHandler(std::function<void()> handler) { onEvent_ = std::move(handler); }
+    // Called on the panel's thread whenever received characters wait to be
+    // read. Line-state changes and errors call nothing.
+    void setReceiveHandler(std::function<void()> handler) { onReceived_ = std::move(handler); }
 
 protected:
-    void raiseEvent()
+    void raiseReceived()
     {
-        if (onEvent_)
-            onEvent_();
+        if (onReceived_)
+            onReceived_();
     }
 
 private:
-    std::function<void()> onEvent_;
+    std::function<void()> onReceived_;
 };
 
 } // namespace qm5

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
-#include "decode/decode_reply.hpp"
-#include "link/frame.hpp"
-#include "link/link_options.hpp"
-#include "link/transcript.hpp"
-#include "window/control_names.hpp"
+#include "layout/control_names.hpp"
+#include "protocol/decode_reply.hpp"
+#include "protocol/frame.hpp"
+#include "protocol/line_settings.hpp"
+#include "protocol/transcript.hpp"
 
 namespace qm5 {
 
@@ -18,12 +18,12 @@ Exchange::Exchange(Display& display, SerialControl& serial, Clock& clock)
     , clearTimer_(clock.timer(startReplyTimes.displayClearMs, [this] { clearDisplay(); }))
     , lineSettings_(startSettings)
 {
-    serial_.setEventHandler([this] { onSerialEvent(); });
+    serial_.setReceiveHandler([this] { onReceived(); });
 }
 
 Exchange::~Exchange()
 {
-    serial_.setEventHandler({});
+    serial_.setReceiveHandler({});
 }
 
 void Exchange::reset()
@@ -68,10 +68,8 @@ void Exchange::showSent()
     display_.setCaption(controls::txdLine, renderTranscript(lastFrame_));
 }
 
-void Exchange::onSerialEvent()
+void Exchange::onReceived()
 {
-    if (serial_.lastEvent() != receivedEvent)
-        return;
     const std::string received = serial_.readAll();
     // A chatty line with nobody sending must not grow the buffer for ever.
     const std::size_t room = receiveBufferCap - std::min(receiveBuffer_.size(), receiveBufferCap);

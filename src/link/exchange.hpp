@@ -1,6 +1,6 @@
 #pragma once
 // The exchange engine: every frame goes out through send(), every received
-// character comes in through onSerialEvent(). The reply timer closes the
+// character comes in through onReceived(). The reply timer closes the
 // reply window (and marks a missing reply), the clear timer empties the
 // display a moment after every exchange. There is no queue and no retry.
 
@@ -13,7 +13,7 @@
 #include "core/display.hpp"
 #include "core/serial_control.hpp"
 #include "core/timer.hpp"
-#include "panel/command_catalogue.hpp"
+#include "protocol/reply_times.hpp"
 
 namespace qm5 {
 
@@ -33,9 +33,8 @@ public:
 
     // Frames prefix & command & CR into the last frame and sends it.
     void send(std::string_view command);
-    // The serial port's event: received characters join the buffer, which is
-    // shown and decoded whole.
-    void onSerialEvent();
+    // Received characters join the buffer, which is shown and decoded whole.
+    void onReceived();
 
     void setAddressPrefix(std::string_view prefix) { addressPrefix_ = prefix; }
     // Applied to the port at once, open or closed.

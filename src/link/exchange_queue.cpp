@@ -1,34 +1,26 @@
 #include "link/exchange_queue.hpp"
 
-#include "decode/decode_reply.hpp"
-#include "link/frame.hpp"
-#include "link/transcript.hpp"
+#include "protocol/decode_reply.hpp"
+#include "protocol/frame.hpp"
+#include "protocol/transcript.hpp"
 
 namespace qm5 {
-
-namespace {
-
-constexpr char ack = 6;
-constexpr char nak = 21;
-constexpr std::string_view everyProjector = "AFFF";
-
-} // namespace
 
 ExchangeQueue::ExchangeQueue(SerialControl& serial, Clock& clock)
     : serial_(serial)
     , clock_(clock)
-    , replyTimer_(clock.timer(500, [this] { replyWindowEnded(); }))
+    , replyTimer_(clock.timer(startReplyTimes.replyWindowMs, [this] { replyWindowEnded(); }))
     , guardTimer_(clock.timer(lateReplyGuardMs, [this] {
         guardTimer_->stop();
         sendNext();
     }))
 {
-    serial_.setEventHandler([this] { onSerialEvent(); });
+    serial_.setReceiveHandler([this] { onReceived(); });
 }
 
 ExchangeQueue::~ExchangeQueue()
 {
-    serial_.setEventHandler({});
+    serial_.setReceiveHandler({});
 }
 
 void ExchangeQueue::submit(Request request, Done done)
@@ -68,7 +60,7 @@ void ExchangeQueue::sendNext()
         current_.error = *error;
         return finish(std::move(current_));
     }
-    if (r.prefix == everyProjector) {
+    if (r.prefix == broadcastPrefix) {
         current_.kind = Outcome::Kind::SentToAll;
         return finish(std::move(current_));
     }
@@ -76,21 +68,19 @@ void ExchangeQueue::sendNext()
     replyTimer_->start();
 }
 
-void ExchangeQueue::onSerialEvent()
+void ExchangeQueue::onReceived()
 {
-    if (serial_.lastEvent() != receivedEvent)
-        return;
     const std::string bytes = serial_.readAll();
     if (!inFlight_)
         return;
     for (const char c : bytes) {
-        if (received_.empty() && (c == ack || c == nak)) {
+        if (received_.empty() && (c == acknowledgement || c == refusal)) {
             // A query is never acknowledged, so an ACK now came too late for
             // an earlier command; a NAK is the projector refusing the query.
-            if (expect_ == Expect::Data && c == ack)
+            if (expect_ == Expect::Data && c == acknowledgement)
                 continue;
             current_.reply.assign(1, c);
-            current_.kind = c == ack ? Outcome::Kind::Acknowledged : Outcome::Kind::Refused;
+            current_.kind = c == acknowledgement ? Outcome::Kind::Acknowledged : Outcome::Kind::Refused;
             return finish(std::move(current_));
         }
         if (received_.size() < maxReplyBytes)

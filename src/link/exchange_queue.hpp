@@ -15,13 +15,14 @@
 
 #include "core/serial_control.hpp"
 #include "core/timer.hpp"
+#include "protocol/reply_times.hpp"
 
 namespace qm5 {
 
 struct Request {
-    std::string prefix;  // address prefix, "" to "A004" or "AFFF"
+    std::string prefix;  // address prefix: "", "A001" to "A004", or the broadcast prefix
     std::string command; // command text, e.g. "CR0" or "CF INPUT3 S-VIDEO"
-    int replyWindowMs = 500;
+    int replyWindowMs = startReplyTimes.replyWindowMs;
 };
 
 struct Outcome {
@@ -72,7 +73,7 @@ private:
     };
 
     void sendNext();
-    void onSerialEvent();
+    void onReceived();
     void replyWindowEnded();
     void finish(Outcome outcome);
 

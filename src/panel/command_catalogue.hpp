@@ -1,28 +1,17 @@
 #pragma once
 // The one-shot buttons: one click sends one command frame. Each row names
-// its button (window/control_names.hpp), the command it sends and the reply
+// its button (layout/control_names.hpp), the command it sends and the reply
 // times it sets; the captions are the layout table's.
 
 #include <array>
-#include <cstdint>
 #include <optional>
 #include <string_view>
 
-#include "window/control_names.hpp"
+#include "core/find_row.hpp"
+#include "layout/control_names.hpp"
+#include "protocol/reply_times.hpp"
 
 namespace qm5 {
-
-// How long a sent frame waits for its reply, and when the display clears.
-struct ReplyTimes {
-    int replyWindowMs;
-    int displayClearMs;
-};
-
-inline constexpr ReplyTimes startReplyTimes{500, 1000};
-// Picture modes, P-FAIL and free-text SEND wait longer for their reply.
-inline constexpr ReplyTimes longReplyTimes{2000, 2500};
-// Switching an input's source takes the projector longest.
-inline constexpr ReplyTimes inputReplyTimes{5000, 5500};
 
 struct OneShotButton {
     std::string_view control;
@@ -67,8 +56,8 @@ inline constexpr std::array<OneShotButton, 72> oneShotButtons{{
     // Status queries: the reply's decoder is chosen by the frame last sent.
     {controls::statusQuery, "CR0"},
     {controls::modeQuery, "CR1"},
-    {controls::settingQuery, "CR4"},
-    {controls::setting2Query, "CRA"},
+    {controls::orientationQuery, "CR4"},
+    {controls::muteQuery, "CRA"},
     {controls::lampModeQuery, "CR7"},
     {controls::lampTimeQuery, "CR3"},
     {controls::temperatureQuery, "CR6"},
@@ -112,11 +101,7 @@ inline constexpr std::array<OneShotButton, 72> oneShotButtons{{
 
 constexpr const OneShotButton* findOneShotButton(std::string_view control)
 {
-    for (const OneShotButton& b : oneShotButtons) {
-        if (b.control == control)
-            return &b;
-    }
-    return nullptr;
+    return findRow(oneShotButtons, &OneShotButton::control, control);
 }
 
 } // namespace qm5

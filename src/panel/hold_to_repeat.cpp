@@ -15,10 +15,10 @@ bool HoldToRepeat::press(std::string_view control)
     if (button->isArrow()) {
         if (const auto times = arrowReplyTimes(arrowContext_))
             exchange_.setReplyTimes(*times);
-        held_ = button->repeatCode;
+        held_ = button;
         exchange_.send(button->code);
     } else {
-        held_ = button->repeatCode;
+        held_ = button;
         exchange_.send(button->code);
         // The send has just started the reply and clear timers; the new
         // intervals restart both from the press.
@@ -34,7 +34,7 @@ bool HoldToRepeat::release(std::string_view control)
     const HeldButton* button = findHeldButton(control);
     if (!button)
         return false;
-    held_ = RepeatCode::None;
+    held_ = nullptr;
     repeatTimer_->stop();
     exchange_.endHold();
     if (button->releaseArmsFastArrows) {
@@ -53,13 +53,13 @@ void HoldToRepeat::prepareMenuArrows()
 
 void HoldToRepeat::stop()
 {
-    held_ = RepeatCode::None;
+    held_ = nullptr;
     repeatTimer_->stop();
 }
 
 void HoldToRepeat::repeat()
 {
-    if (held_ == RepeatCode::None)
+    if (!held_)
         return;
     // A tick that comes before the line has carried the last frame is
     // skipped, so frames never pile up behind a slow line and the adjustment
@@ -67,8 +67,7 @@ void HoldToRepeat::repeat()
     if (!exchange_.lineIsFree(repeatTimer_->interval()))
         return;
     // Built afresh at every tick, so an address change during the hold applies.
-    if (const HeldButton* button = findHeldButton(held_))
-        exchange_.send(button->code);
+    exchange_.send(held_->code);
 }
 
 } // namespace qm5

@@ -24,7 +24,8 @@ public:
     // Forgets the hold without a release (the program is ending).
     void stop();
 
-    RepeatCode held() const { return held_; }
+    // The row of the button held down, nullptr when none is.
+    const HeldButton* held() const { return held_; }
     ArrowContext arrowContext() const { return arrowContext_; }
     Timer& repeatTimer() { return *repeatTimer_; }
 
@@ -33,7 +34,7 @@ private:
 
     Exchange& exchange_;
     std::unique_ptr<Timer> repeatTimer_;
-    RepeatCode held_ = RepeatCode::None;
+    const HeldButton* held_ = nullptr;
     ArrowContext arrowContext_ = ArrowContext::AtStart;
 };
 

@@ -14,9 +14,9 @@
 #include "core/serial_control.hpp"
 #include "core/timer.hpp"
 #include "link/exchange_queue.hpp"
-#include "link/link_options.hpp"
 #include "pjlink/cached_line.hpp"
 #include "pjlink/pjlink_command.hpp"
+#include "protocol/line_settings.hpp"
 
 namespace qm5::pjlink {
 
@@ -30,9 +30,8 @@ struct ProjectorPort {
 };
 
 struct GatewayConfig {
-    // The serial side: a device path, or else a port number by the panel's port map.
+    // The serial side.
     std::string device;
-    int portNumber = 1;
     std::string lineSettings{startSettings};
     // The network side.
     QHostAddress listenAddress{QHostAddress::LocalHost};

@@ -7,8 +7,7 @@
 #include <algorithm>
 #include <set>
 
-#include "link/line_choices.hpp"
-#include "link/lower_case.hpp"
+#include "console/line_options.hpp"
 
 namespace qm5::pjlink {
 
@@ -20,7 +19,7 @@ constexpr qsizetype maxNameBytes = 64;
 // projector answers.
 std::optional<std::string> prefixOfAddress(const QString& address)
 {
-    const auto option = findAddress(lowerCase(address.toStdString()));
+    const auto option = findAddress(address.toStdString());
     if (!option || option->name == "all")
         return std::nullopt;
     return option->prefix;
@@ -95,32 +94,17 @@ void readName(const QCommandLineParser& parser, const QCommandLineOption& option
     }
 }
 
-GatewayConfig readConfig(const QCommandLineParser& parser, const QCommandLineOption& device,
-    const QCommandLineOption& com, const QCommandLineOption& speed, const QCommandLineOption& projector,
+GatewayConfig readConfig(const QCommandLineParser& parser, const LineOptions& line, const QCommandLineOption& projector,
     const QCommandLineOption& listen, const QCommandLineOption& passwordFile, const QCommandLineOption& name)
 {
     if (!parser.positionalArguments().isEmpty())
         throw Failure{"unexpected argument " + parser.positionalArguments().first().toStdString()};
     GatewayConfig config;
-    if (parser.isSet(device) && parser.isSet(com))
-        throw Failure{"--device and --com name the same thing; give one"};
-    if (parser.isSet(device)) {
-        config.device = parser.value(device).toStdString();
-        if (config.device.empty())
-            throw Failure{"--device wants a path"};
-    }
-    if (parser.isSet(com)) {
-        const QString value = parser.value(com);
-        if (value != "1" && value != "2")
-            throw Failure{"--com wants 1 or 2"};
-        config.portNumber = value.toInt();
-    }
-    if (parser.isSet(speed)) {
-        const auto settings = findSpeed(lowerCase(parser.value(speed).toStdString()));
-        if (!settings)
-            throw Failure{"--speed wants " + speedNames()};
-        config.lineSettings = *settings;
-    }
+    const auto serial = line.read(parser);
+    if (const auto* error = std::get_if<OptionError>(&serial))
+        throw Failure{error->message};
+    config.device = std::get<SerialLine>(serial).device;
+    config.lineSettings = std::get<SerialLine>(serial).settings;
     const auto addresses = readProjectors(parser.values(projector), config);
     if (parser.isSet(passwordFile))
         readPassword(parser.value(passwordFile), config);
@@ -141,9 +125,7 @@ ParsedOptions parseGatewayOptions(const QStringList& arguments)
     parser.setApplicationDescription("Makes each projector on the serial line a PJLink Class 1 device on TCP.");
     const QCommandLineOption help({"h", "help"}, "Show this help and exit.");
     const QCommandLineOption version("version", "Show the version and exit.");
-    const QCommandLineOption device("device", "Serial device of the line, e.g. /dev/ttyUSB0.", "PATH");
-    const QCommandLineOption com("com", "Serial port 1 or 2 by the panel's port map (default 1).", "N");
-    const QCommandLineOption speed("speed", "19200 (default) or 9600 baud.", "BAUD");
+    const LineOptions line;
     const QCommandLineOption projector("projector",
         "A projector and its TCP port; ADDRESS is single or 001 to 004. Repeat for a chain (default single=4352).",
         "ADDRESS=TCPPORT");
@@ -152,7 +134,9 @@ ParsedOptions parseGatewayOptions(const QStringList& arguments)
     const QCommandLineOption passwordFile(
         "password-file", "File holding the PJLink password, at most 32 characters.", "FILE");
     const QCommandLineOption name("name", "NAME's answer (default \"QM5 <address>\").", "TEXT");
-    parser.addOptions({help, version, device, com, speed, projector, listen, passwordFile, name});
+    parser.addOptions({help, version});
+    line.addTo(parser);
+    parser.addOptions({projector, listen, passwordFile, name});
 
     ParsedOptions result;
     if (!parser.parse(arguments)) {
@@ -170,7 +154,7 @@ ParsedOptions parseGatewayOptions(const QStringList& arguments)
         return result;
     }
     try {
-        result.config = readConfig(parser, device, com, speed, projector, listen, passwordFile, name);
+        result.config = readConfig(parser, line, projector, listen, passwordFile, name);
     } catch (const Failure& failure) {
         result.exitStatus = usageErrorStatus;
         result.error = failure.reason;

@@ -2,10 +2,10 @@
 
 #include <charconv>
 
-#include "decode/lamp_table.hpp"
-#include "link/frame.hpp"
-#include "link/transcript.hpp"
 #include "pjlink/pjlink_command.hpp"
+#include "protocol/frame.hpp"
+#include "protocol/lamp_table.hpp"
+#include "protocol/transcript.hpp"
 
 namespace qm5::pjlink {
 
@@ -21,13 +21,10 @@ std::string knownKey(const Outcome& outcome, const DecodeTable& table)
     return transcript.substr(0, table.keyLength);
 }
 
+// The row of a known key; nullptr for the empty key of a reply nobody knows.
 template <typename Rows> auto findByKey(const Rows& rows, const std::string& key) -> decltype(&rows[0])
 {
-    for (const auto& row : rows) {
-        if (!key.empty() && row.replyKey == key)
-            return &row;
-    }
-    return nullptr;
+    return key.empty() ? nullptr : findRow(rows, &std::ranges::range_value_t<Rows>::replyKey, key);
 }
 
 std::string errorsText(const Errors& e)

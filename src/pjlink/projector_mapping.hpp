@@ -3,7 +3,7 @@
 // PJLink setting presses, which status queries each PJLink query reads, and
 // what their replies mean in PJLink's terms. Buttons are named by control and
 // sent with the catalogue's codes; reply keys are the decoders' own
-// (decode/*.hpp), checked below to cover each decoding table exactly.
+// (protocol/*_table.hpp), checked below to cover each decoding table exactly.
 // docs/pjlink.md says the same in prose.
 
 #include <array>
@@ -13,12 +13,13 @@
 #include <string>
 #include <string_view>
 
-#include "decode/decode_table.hpp"
-#include "decode/mode_tables.hpp"
-#include "decode/power_table.hpp"
+#include "core/find_row.hpp"
+#include "layout/control_names.hpp"
 #include "link/exchange_queue.hpp"
 #include "panel/command_catalogue.hpp"
-#include "window/control_names.hpp"
+#include "protocol/decode_table.hpp"
+#include "protocol/mode_tables.hpp"
+#include "protocol/power_table.hpp"
 
 namespace qm5::pjlink {
 
@@ -142,7 +143,7 @@ struct CommandRow {
 inline constexpr std::array<CommandRow, 11> commands{{
     {"POWR", Reading::Power, {c::statusQuery, ""}, true},
     {"INPT", Reading::Input, {c::modeQuery, ""}, true},
-    {"AVMT", Reading::Mute, {c::setting2Query, ""}, true},
+    {"AVMT", Reading::Mute, {c::muteQuery, ""}, true},
     {"ERST", Reading::Errors, {c::statusQuery, ""}, false},
     {"LAMP", Reading::Lamps, {c::lampTimeQuery, c::lampModeQuery}, false},
     {"INST", Reading::InputList, {"", ""}, false},
@@ -160,11 +161,7 @@ inline constexpr std::string_view pjlinkClass = "1";
 
 constexpr const CommandRow* findCommand(std::string_view body)
 {
-    for (const CommandRow& row : commands) {
-        if (row.body == body)
-            return &row;
-    }
-    return nullptr;
+    return findRow(commands, &CommandRow::body, body);
 }
 
 // The setting a PJLink set command stands for, INPT's included.
@@ -203,11 +200,7 @@ constexpr bool coversTable(const std::array<Row, n>& rows, const std::array<Deco
 
 constexpr bool isCatalogueButton(std::string_view button)
 {
-    for (const OneShotButton& b : oneShotButtons) {
-        if (b.control == button)
-            return true;
-    }
-    return false;
+    return rowIndex(oneShotButtons, &OneShotButton::control, button) < oneShotButtons.size();
 }
 
 constexpr bool buttonsAreInTheCatalogue()

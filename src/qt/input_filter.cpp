@@ -4,8 +4,8 @@
 #include <QKeyEvent>
 #include <QPushButton>
 
-#include "core/control_panel.hpp"
-#include "window/control_names.hpp"
+#include "layout/control_names.hpp"
+#include "panel/control_panel.hpp"
 
 namespace qm5 {
 

@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
+#include "console/qt_timer.hpp"
 #include "qt/panel_window.hpp"
-#include "qt/qt_timer.hpp"
 
 namespace qm5 {
 

@@ -11,8 +11,8 @@
 
 #include <algorithm>
 
-#include "window/layout_table.hpp"
-#include "window/views.hpp"
+#include "layout/layout_table.hpp"
+#include "panel/views.hpp"
 
 namespace qm5 {
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <string_view>
 
-#include "core/control_panel.hpp"
 #include "core/display.hpp"
+#include "panel/control_panel.hpp"
 #include "qt/input_filter.hpp"
 #include "qt/widget_factory.hpp"
 

@@ -10,8 +10,8 @@
 #include <algorithm>
 #include <limits>
 
+#include "layout/layout_table.hpp"
 #include "qt/caption_button.hpp"
-#include "window/layout_table.hpp"
 
 // The logo lives in a static library; its resource must be pulled in by hand.
 static void initLogoResource()

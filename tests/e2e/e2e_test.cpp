@@ -8,12 +8,12 @@
 
 #include <memory>
 
+#include "layout/control_names.hpp"
 #include "line.hpp"
 #include "path_link.hpp"
 #include "pty_endpoint.hpp"
 #include "rig/eventually.hpp"
 #include "rig/panel_rig.hpp"
-#include "window/control_names.hpp"
 
 namespace qm5::test {
 namespace {

@@ -12,12 +12,12 @@
 #include <sys/ioctl.h>
 #include <thread>
 
-#include "link/transcript.hpp"
+#include "layout/control_names.hpp"
 #include "proc_stats.hpp"
+#include "protocol/transcript.hpp"
 #include "rig/eventually.hpp"
 #include "rig/panel_rig.hpp"
 #include "rig/raw_pty.hpp"
-#include "window/control_names.hpp"
 #include <QTest>
 
 namespace qm5::test {

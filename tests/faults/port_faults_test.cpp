@@ -7,11 +7,11 @@
 #include <QSerialPort>
 #include <QTemporaryDir>
 
+#include "layout/control_names.hpp"
 #include "link/port_map.hpp"
 #include "rig/eventually.hpp"
 #include "rig/panel_rig.hpp"
 #include "rig/raw_pty.hpp"
-#include "window/control_names.hpp"
 #include <QTest>
 
 namespace qm5::test {

@@ -9,12 +9,12 @@
 #include <array>
 #include <random>
 
-#include "link/transcript.hpp"
+#include "layout/control_names.hpp"
+#include "layout/layout_table.hpp"
+#include "protocol/transcript.hpp"
 #include "rig/eventually.hpp"
 #include "rig/panel_rig.hpp"
 #include "rig/raw_pty.hpp"
-#include "window/control_names.hpp"
-#include "window/layout_table.hpp"
 
 namespace qm5::test {
 namespace {
@@ -146,7 +146,7 @@ TEST(WindowAbuse, HoldEndsWhenTheWarningBoxOpens)
     p.control(c::com2)->setFocus();
     QTest::keyClick(p.control(c::com2), Qt::Key_Space);
     ASSERT_EQ(p.warnings.size(), 1u);
-    QM5_ASSERT_EVENTUALLY_EQ(p.panel().holds().held(), RepeatCode::None, waitMs);
+    QM5_ASSERT_EVENTUALLY_EQ(p.panel().holds().held(), nullptr, waitMs);
     EXPECT_FALSE(p.panel().holds().repeatTimer().isActive());
     line.readAtLeast(1, 100);
     EXPECT_EQ(line.readAtLeast(1, 400), "") << "frames after the hold ended";

@@ -8,10 +8,10 @@
 #include <optional>
 #include <string>
 
-#include "decode/decode_reply.hpp"
-#include "decode/pressure.hpp"
 #include "fuzz_check.hpp"
-#include "link/transcript.hpp"
+#include "protocol/decode_reply.hpp"
+#include "protocol/pressure.hpp"
+#include "protocol/transcript.hpp"
 
 namespace {
 

@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "decode/decode_reply.hpp"
 #include "frame_reader.hpp"
 #include "fuzz_check.hpp"
 #include "line.hpp"
-#include "link/transcript.hpp"
 #include "projector.hpp"
+#include "protocol/decode_reply.hpp"
+#include "protocol/transcript.hpp"
 
 namespace {
 

@@ -5,22 +5,22 @@
 #include <algorithm>
 #include <string>
 
-#include "core/control_panel.hpp"
-#include "decode/decode_reply.hpp"
 #include "fuzz_check.hpp"
-#include "link/link_options.hpp"
-#include "link/transcript.hpp"
+#include "layout/control_names.hpp"
 #include "panel/command_catalogue.hpp"
+#include "panel/control_panel.hpp"
+#include "panel/link_options.hpp"
 #include "panel/repeat_table.hpp"
+#include "protocol/decode_reply.hpp"
+#include "protocol/transcript.hpp"
 #include "support/fakes.hpp"
-#include "window/control_names.hpp"
 
 namespace {
 
 using qm5::fuzz::require;
 
 namespace c = qm5::controls;
-constexpr std::string_view statusQueries[] = {c::statusQuery, c::modeQuery, c::settingQuery, c::setting2Query,
+constexpr std::string_view statusQueries[] = {c::statusQuery, c::modeQuery, c::orientationQuery, c::muteQuery,
     c::lampModeQuery, c::lampTimeQuery, c::temperatureQuery, c::pcTypeQuery, c::pressureQuery, c::powerFailQuery};
 
 } // namespace
@@ -90,11 +90,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             display.setText(c::commandText, take(next() % 32));
             panel.sendClicked();
             break;
-        case 9: { // a serial event; only a receive event carries data
-            const int code = next() % 8;
-            code == qm5::receivedEvent ? receive("") : serial.raise(code);
+        case 9: // a receive event with nothing to read
+            receive("");
             break;
-        }
         case 10: { // a flooding line: up to 64 KiB of one pattern in one event
             const std::size_t count = (next() + 1) * 256;
             const std::string pattern = take(1 + next() % 4);

@@ -13,14 +13,14 @@
 #include <memory>
 #include <set>
 
+#include "console/qt_serial_control.hpp"
+#include "console/qt_timer.hpp"
 #include "line.hpp"
 #include "path_link.hpp"
 #include "pjlink/gateway.hpp"
 #include "pjlink/gateway_options.hpp"
 #include "pjlink/projector_mapping.hpp"
 #include "pty_endpoint.hpp"
-#include "qt/qt_serial_control.hpp"
-#include "qt/qt_timer.hpp"
 #include "rig/eventually.hpp"
 
 namespace qm5::test {

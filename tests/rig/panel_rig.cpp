@@ -2,7 +2,7 @@
 
 #include <QTest>
 
-#include "window/control_names.hpp"
+#include "layout/control_names.hpp"
 
 namespace qm5::test {
 

@@ -11,10 +11,10 @@
 #include <string_view>
 #include <vector>
 
+#include "console/qt_serial_control.hpp"
+#include "console/qt_timer.hpp"
 #include "link/port_map.hpp"
 #include "qt/panel_window.hpp"
-#include "qt/qt_serial_control.hpp"
-#include "qt/qt_timer.hpp"
 
 namespace qm5::test {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "window/layout_table.hpp"
+#include "layout/layout_table.hpp"
 
 namespace qm5::test {
 
@@ -64,13 +64,7 @@ SerialError FakeSerialControl::write(const std::string& text)
 void FakeSerialControl::receive(const std::string& chars)
 {
     pending_ += chars;
-    raise(receivedEvent);
-}
-
-void FakeSerialControl::raise(int code)
-{
-    event_ = code;
-    raiseEvent();
+    raiseReceived();
 }
 
 class ManualClock::ManualTimer : public Timer {

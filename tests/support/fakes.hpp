@@ -66,11 +66,9 @@ public:
     void close() override { open_ = false; }
     SerialError write(const std::string& text) override;
     std::string readAll() override { return std::exchange(pending_, {}); }
-    int lastEvent() const override { return event_; }
     std::size_t unsentBytes() const override { return unsent; }
 
     void receive(const std::string& chars); // one receive event
-    void raise(int code);                   // another event, a line-state change say
 
     std::map<int, std::string> failingPorts; // ports that fail to open, with their error text
     std::vector<std::string> writes;
@@ -82,7 +80,6 @@ public:
 private:
     int port_ = 1;
     bool open_ = false;
-    int event_ = 0;
     std::string pending_;
 };
 

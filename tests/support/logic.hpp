@@ -7,10 +7,10 @@
 #include <string_view>
 #include <vector>
 
-#include "core/control_panel.hpp"
+#include "layout/control_names.hpp"
 #include "line.hpp"
+#include "panel/control_panel.hpp"
 #include "support/fakes.hpp"
-#include "window/control_names.hpp"
 
 namespace qm5::test {
 

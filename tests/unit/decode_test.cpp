@@ -5,17 +5,35 @@
 #include <set>
 #include <string>
 
-#include "decode/decode_reply.hpp"
-#include "decode/lamp_table.hpp"
-#include "decode/mode_tables.hpp"
-#include "decode/power_table.hpp"
-#include "decode/pressure.hpp"
-#include "link/transcript.hpp"
+#include "protocol/decode_reply.hpp"
+#include "protocol/lamp_table.hpp"
+#include "protocol/line_settings.hpp"
+#include "protocol/mode_tables.hpp"
+#include "protocol/power_table.hpp"
+#include "protocol/pressure.hpp"
+#include "protocol/transcript.hpp"
 
 namespace qm5 {
 namespace {
 
 using Status = std::optional<std::string>;
+
+TEST(LineSettingsText, ReadsTheFourFieldsOrNothing)
+{
+    const std::tuple<std::string, long, Parity, int> cases[] = {{"19200,N,8,1", 19200, Parity::None, 8},
+        {"9600,E,7,2", 9600, Parity::Even, 7}, {"9600,O,8,1.5", 9600, Parity::Odd, 8}, {"9600,N,8", 0, {}, 0},
+        {"fast,N,8,1", 0, {}, 0}, {"9600,X,8,1", 0, {}, 0}, {"9600,N,9,1", 0, {}, 0}, {"9600,N,8,3", 0, {}, 0},
+        {"-9600,N,8,1", 0, {}, 0}, {"9600,N,8,1,", 0, {}, 0}, {"", 0, {}, 0}};
+    for (const auto& [text, baud, parity, dataBits] : cases) {
+        const auto s = parseLineSettings(text);
+        ASSERT_EQ(s.has_value(), baud != 0) << text;
+        EXPECT_TRUE(!s || (s->baud == baud && s->parity == parity && s->dataBits == dataBits)) << text;
+    }
+    // Ten bits a character: a 9-byte frame is 4.6875 ms at 19200 baud, 9.375 ms at 9600.
+    EXPECT_EQ(frameTimeUs(9, "19200,N,8,1"), 4687);
+    EXPECT_EQ(frameTimeUs(9, "9600,N,8,1"), 9375);
+    EXPECT_EQ(frameTimeUs(9, "fast"), 0);
+}
 
 TEST(Transcript, RendersEveryTokenKind)
 {

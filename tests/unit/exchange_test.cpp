@@ -20,7 +20,6 @@ TEST_F(ExchangeTest, StatusQueryFromSendToClearedDisplay)
     status();
     EXPECT_EQ(serial.writes, std::vector<std::string>{"CR0\r"});
     EXPECT_EQ(shown(c::txdLine), " C R 0 CR ");
-    serial.raise(3); // a line-state change is no reply
     EXPECT_TRUE(exchange().awaitingReply());
     clock.advance(30);
     serial.receive("8");

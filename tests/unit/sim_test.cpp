@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "decode/decode_reply.hpp"
-#include "link/transcript.hpp"
 #include "panel/command_catalogue.hpp"
 #include "panel/repeat_table.hpp"
+#include "protocol/decode_reply.hpp"
+#include "protocol/transcript.hpp"
 
 namespace qm5::sim {
 namespace {

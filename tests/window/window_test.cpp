@@ -21,10 +21,10 @@
 #include <tuple>
 #include <vector>
 
+#include "layout/control_names.hpp"
+#include "layout/layout_table.hpp"
 #include "qt/panel_window.hpp"
 #include "support/fakes.hpp"
-#include "window/control_names.hpp"
-#include "window/layout_table.hpp"
 
 namespace qm5::test {
 namespace {
@@ -350,7 +350,7 @@ TEST_F(Window, AnyMouseButtonHoldsTheKeyboardNeverAndALostReleaseEndsTheHoldOnce
         ASSERT_TRUE(panel().holds().repeatTimer().isActive());
         loseRelease(w(button));
         EXPECT_FALSE(panel().holds().repeatTimer().isActive());
-        EXPECT_EQ(panel().holds().held(), RepeatCode::None);
+        EXPECT_EQ(panel().holds().held(), nullptr);
         const std::size_t sent = comm.writes.size();
         clock.advance(1000); // the release's display clear has run
         // The late mouse release is no second release: Timer4 stays stopped.

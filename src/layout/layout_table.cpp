@@ -1,4 +1,4 @@
-#include "window/layout_table.hpp"
+#include "layout/layout_table.hpp"
 
 namespace qm5 {
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "decode/decode_table.hpp"
+#include "protocol/decode_table.hpp"
 #include <array>
 
 namespace qm5 {

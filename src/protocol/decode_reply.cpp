@@ -1,14 +1,15 @@
-#include "decode/decode_reply.hpp"
+#include "protocol/decode_reply.hpp"
 
 #include <array>
 
-#include "decode/decode_table.hpp"
-#include "decode/lamp_table.hpp"
-#include "decode/mode_tables.hpp"
-#include "decode/power_table.hpp"
-#include "decode/pressure.hpp"
-#include "decode/transcript_cuts.hpp"
-#include "link/frame.hpp"
+#include "core/find_row.hpp"
+#include "protocol/decode_table.hpp"
+#include "protocol/frame.hpp"
+#include "protocol/hours_and_temperatures.hpp"
+#include "protocol/lamp_table.hpp"
+#include "protocol/mode_tables.hpp"
+#include "protocol/power_table.hpp"
+#include "protocol/pressure.hpp"
 
 namespace qm5 {
 
@@ -58,11 +59,7 @@ std::optional<std::string> decodeReply(
 
 bool hasDecoder(std::string_view command)
 {
-    for (const QueryDecoder& query : queryDecoders) {
-        if (query.code == command)
-            return true;
-    }
-    return false;
+    return findRow(queryDecoders, &QueryDecoder::code, command) != nullptr;
 }
 
 } // namespace qm5

@@ -1,7 +1,7 @@
 #pragma once
 // The controls the logic touches, by what they are. Each stands for a row of
-// the layout table (window/layout_table.hpp), whose keys are the controls'
-// names and the widgets' object names; window/control_names.cpp checks at
+// the layout table (layout/layout_table.hpp), whose keys are the controls'
+// names and the widgets' object names; layout/control_names.cpp checks at
 // compile time that every one of them is there, of the right kind.
 
 #include <array>
@@ -71,8 +71,8 @@ inline constexpr Name pictureImage4 = "Command42";
 // Status queries.
 inline constexpr Name statusQuery = "Command44";
 inline constexpr Name modeQuery = "Command45";
-inline constexpr Name settingQuery = "Command47";
-inline constexpr Name setting2Query = "Command12";
+inline constexpr Name orientationQuery = "Command47"; // SETTING: the picture's orientation
+inline constexpr Name muteQuery = "Command12";        // SETTING 2: mutes and signal
 inline constexpr Name lampModeQuery = "Command55";
 inline constexpr Name lampTimeQuery = "Command46";
 inline constexpr Name temperatureQuery = "Command54";

@@ -7,8 +7,8 @@
 #include <QSerialPort>
 
 #include "core/serial_control.hpp"
-#include "link/link_options.hpp"
 #include "link/port_map.hpp"
+#include "protocol/line_settings.hpp"
 
 namespace qm5 {
 
@@ -27,7 +27,6 @@ public:
     void close() override { serial_.close(); }
     SerialError write(const std::string& text) override;
     std::string readAll() override;
-    int lastEvent() const override { return event_; }
     std::size_t unsentBytes() const override { return static_cast<std::size_t>(serial_.bytesToWrite()); }
 
     // The device the port number stood for when it was set. A reopen after
@@ -51,18 +50,8 @@ private:
     QSerialPort serial_;
     int port_ = 1;
     std::string device_;
-    int event_ = 0;
-    std::string settings_{startSettings};
+    LineSettings settings_;
     std::string salvaged_; // read from a device that has just gone away
 };
-
-// Splits "19200,N,8,1" into its parts; false for anything malformed.
-struct LineSettings {
-    qint32 baud = 19200;
-    QSerialPort::Parity parity = QSerialPort::NoParity;
-    QSerialPort::DataBits dataBits = QSerialPort::Data8;
-    QSerialPort::StopBits stopBits = QSerialPort::OneStop;
-};
-bool parseLineSettings(const std::string& text, LineSettings& out);
 
 } // namespace qm5

@@ -1,4 +1,6 @@
-#include "link/transcript.hpp"
+#include "protocol/transcript.hpp"
+
+#include "protocol/frame.hpp"
 
 namespace qm5 {
 
@@ -9,11 +11,11 @@ std::string renderTranscript(std::string_view text)
     out.push_back(' ');
     for (char ch : text) {
         const auto c = static_cast<unsigned char>(ch);
-        if (c == 6) {
+        if (c == acknowledgement) {
             out += "ACK ";
         } else if (c == 20) {
             out.push_back('&');
-        } else if (c == 13) {
+        } else if (c == carriageReturn) {
             out += "CR ";
         } else if (c == 10) {
             out += "LF ";

@@ -8,6 +8,13 @@
 namespace qm5 {
 
 inline constexpr char carriageReturn = '\r';
+// A command's one-byte replies: carried out, or refused as unknown.
+inline constexpr char acknowledgement = 6;
+inline constexpr char refusal = 21;
+
+// The prefix that reaches every projector on the line at once; none of them
+// answers a frame sent with it.
+inline constexpr std::string_view broadcastPrefix = "AFFF";
 
 inline std::string buildFrame(std::string_view prefix, std::string_view command)
 {

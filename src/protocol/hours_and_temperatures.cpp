@@ -1,4 +1,4 @@
-#include "decode/transcript_cuts.hpp"
+#include "protocol/hours_and_temperatures.hpp"
 
 #include <cstddef>
 

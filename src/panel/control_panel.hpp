@@ -12,7 +12,7 @@
 #include "core/timer.hpp"
 #include "link/exchange.hpp"
 #include "panel/hold_to_repeat.hpp"
-#include "window/views.hpp"
+#include "panel/views.hpp"
 
 namespace qm5 {
 

@@ -1,68 +1,40 @@
-#include "qt/qt_serial_control.hpp"
-
-#include <charconv>
-#include <vector>
+#include "console/qt_serial_control.hpp"
 
 namespace qm5 {
 
 namespace {
 
-std::vector<std::string> splitCommas(const std::string& text)
+QSerialPort::Parity qtParity(Parity parity)
 {
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t comma = text.find(',', start);
-        parts.push_back(text.substr(start, comma - start));
-        if (comma == std::string::npos)
-            return parts;
-        start = comma + 1;
+    switch (parity) {
+    case Parity::None:
+        break;
+    case Parity::Even:
+        return QSerialPort::EvenParity;
+    case Parity::Odd:
+        return QSerialPort::OddParity;
+    case Parity::Mark:
+        return QSerialPort::MarkParity;
+    case Parity::Space:
+        return QSerialPort::SpaceParity;
     }
+    return QSerialPort::NoParity;
 }
 
-bool parseInt(const std::string& s, int& out)
+QSerialPort::StopBits qtStopBits(StopBits stopBits)
 {
-    auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), out);
-    return ec == std::errc() && ptr == s.data() + s.size() && !s.empty();
+    switch (stopBits) {
+    case StopBits::One:
+        break;
+    case StopBits::OneAndHalf:
+        return QSerialPort::OneAndHalfStop;
+    case StopBits::Two:
+        return QSerialPort::TwoStop;
+    }
+    return QSerialPort::OneStop;
 }
 
 } // namespace
-
-bool parseLineSettings(const std::string& text, LineSettings& out)
-{
-    const auto parts = splitCommas(text);
-    if (parts.size() != 4)
-        return false;
-    int baud = 0;
-    int bits = 0;
-    if (!parseInt(parts[0], baud) || baud <= 0 || !parseInt(parts[2], bits) || bits < 5 || bits > 8)
-        return false;
-    LineSettings s;
-    s.baud = baud;
-    s.dataBits = static_cast<QSerialPort::DataBits>(bits);
-    if (parts[1] == "N")
-        s.parity = QSerialPort::NoParity;
-    else if (parts[1] == "E")
-        s.parity = QSerialPort::EvenParity;
-    else if (parts[1] == "O")
-        s.parity = QSerialPort::OddParity;
-    else if (parts[1] == "M")
-        s.parity = QSerialPort::MarkParity;
-    else if (parts[1] == "S")
-        s.parity = QSerialPort::SpaceParity;
-    else
-        return false;
-    if (parts[3] == "1")
-        s.stopBits = QSerialPort::OneStop;
-    else if (parts[3] == "1.5")
-        s.stopBits = QSerialPort::OneAndHalfStop;
-    else if (parts[3] == "2")
-        s.stopBits = QSerialPort::TwoStop;
-    else
-        return false;
-    out = s;
-    return true;
-}
 
 QtSerialControl::QtSerialControl(PortMap map, QObject* parent)
     : QObject(parent)
@@ -98,19 +70,19 @@ SerialError QtSerialControl::setPortNumber(int port)
 
 SerialError QtSerialControl::setLineSettings(const std::string& settings)
 {
-    LineSettings parsed;
-    if (!parseLineSettings(settings, parsed))
+    const auto parsed = parseLineSettings(settings);
+    if (!parsed)
         return "Invalid settings \"" + settings + "\"";
-    settings_ = settings;
+    settings_ = *parsed;
     return applySettings();
 }
 
 SerialError QtSerialControl::applySettings()
 {
-    LineSettings s;
-    parseLineSettings(settings_, s);
-    const bool ok = serial_.setBaudRate(s.baud) && serial_.setParity(s.parity) && serial_.setDataBits(s.dataBits)
-        && serial_.setStopBits(s.stopBits);
+    const LineSettings& s = settings_;
+    const bool ok = serial_.setBaudRate(static_cast<qint32>(s.baud)) && serial_.setParity(qtParity(s.parity))
+        && serial_.setDataBits(static_cast<QSerialPort::DataBits>(s.dataBits))
+        && serial_.setStopBits(qtStopBits(s.stopBits));
     if (!ok)
         return describe(serial_.errorString());
     return {};
@@ -158,8 +130,7 @@ std::string QtSerialControl::readAll()
 
 void QtSerialControl::onReadyRead()
 {
-    event_ = receivedEvent;
-    raiseEvent();
+    raiseReceived();
 }
 
 void QtSerialControl::onError(QSerialPort::SerialPortError error)

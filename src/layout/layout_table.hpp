@@ -3,8 +3,9 @@
 // and start state, in twips. The Qt window is built from it and the tests read
 // it; a control's name is its key here and its widget's object name.
 
-#include "window/control_names.hpp"
-#include "window/layout.hpp"
+#include "core/find_row.hpp"
+#include "layout/control_names.hpp"
+#include "layout/layout.hpp"
 
 namespace qm5 {
 
@@ -235,10 +236,7 @@ inline constexpr std::array<std::string_view, 105> focusOrder{
 // sanitized build as well.
 constexpr std::size_t indexOf(std::string_view name)
 {
-    std::size_t i = 0;
-    while (i < layoutControls.size() && layoutControls[i].name != name)
-        ++i;
-    return i;
+    return rowIndex(layoutControls, &ControlSpec::name, name);
 }
 
 // The control of that name, or nullptr.

@@ -1,4 +1,4 @@
-#include "decode/pressure.hpp"
+#include "protocol/pressure.hpp"
 
 #include <cmath>
 #include <limits>

@@ -1,7 +1,7 @@
-#include "window/views.hpp"
+#include "panel/views.hpp"
 
-#include "window/control_names.hpp"
-#include "window/layout_table.hpp"
+#include "layout/control_names.hpp"
+#include "layout/layout_table.hpp"
 
 namespace qm5 {
 

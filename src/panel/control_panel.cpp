@@ -1,12 +1,12 @@
-#include "core/control_panel.hpp"
+#include "panel/control_panel.hpp"
 
 #include <array>
 
-#include "link/link_options.hpp"
+#include "layout/control_names.hpp"
+#include "layout/layout_table.hpp"
 #include "panel/command_catalogue.hpp"
+#include "panel/link_options.hpp"
 #include "panel/repeat_table.hpp"
-#include "window/control_names.hpp"
-#include "window/layout_table.hpp"
 
 namespace qm5 {
 
@@ -67,11 +67,9 @@ void ControlPanel::load()
 
 bool ControlPanel::clicked(std::string_view control)
 {
-    for (const OwnHandler& own : ownHandlers) {
-        if (own.control == control) {
-            (this->*own.handler)();
-            return true;
-        }
+    if (const OwnHandler* own = findRow(ownHandlers, &OwnHandler::control, control)) {
+        (this->*own->handler)();
+        return true;
     }
     if (!findOneShotButton(control))
         return false;
@@ -113,24 +111,18 @@ void ControlPanel::clearTextClicked()
 
 bool ControlPanel::optionChosen(std::string_view option)
 {
-    for (const PortOption& p : portOptions) {
-        if (p.control == option) {
-            selectPort(p.port, p.fallback);
-            return true;
-        }
+    if (const PortOption* p = findRow(portOptions, &PortOption::control, option)) {
+        selectPort(p->port, p->fallback);
+        return true;
     }
-    for (const AddressOption& a : addressOptions) {
-        if (a.control == option) {
-            exchange_.setAddressPrefix(a.prefix);
-            return true;
-        }
+    if (const AddressOption* a = findRow(addressOptions, &AddressOption::control, option)) {
+        exchange_.setAddressPrefix(a->prefix);
+        return true;
     }
-    for (const SpeedOption& s : speedOptions) {
-        if (s.control == option) {
-            exchange_.setLineSettings(s.settings);
-            display_.setVisible(controls::portPanel, false);
-            return true;
-        }
+    if (const SpeedOption* s = findRow(speedOptions, &SpeedOption::control, option)) {
+        exchange_.setLineSettings(s->settings);
+        display_.setVisible(controls::portPanel, false);
+        return true;
     }
     return false;
 }
@@ -146,10 +138,8 @@ void ControlPanel::selectPort(int chosen, int fallback)
         display_.showWarning(*error);
         serial_.setPortNumber(fallback);
         // The checked option names the port in use, not the one that failed.
-        for (const PortOption& p : portOptions) {
-            if (p.port == serial_.portNumber())
-                display_.checkOption(p.control);
-        }
+        if (const PortOption* inUse = findRow(portOptions, &PortOption::port, serial_.portNumber()))
+            display_.checkOption(inUse->control);
         return;
     }
     display_.setVisible(controls::portPanel, false);

@@ -1,4 +1,4 @@
-#include "qt/termination_signals.hpp"
+#include "console/termination_signals.hpp"
 
 #include <QSocketNotifier>
 

@@ -4,6 +4,8 @@
 #include <span>
 #include <string_view>
 
+#include "core/find_row.hpp"
+
 namespace qm5 {
 
 // One row of a reply table: the start of the reply's transcript and the
@@ -25,12 +27,8 @@ struct DecodeTable {
 // still arriving leaves the status line alone until its key is complete.
 constexpr std::optional<std::string_view> lookupReplyKey(const DecodeTable& table, std::string_view transcript)
 {
-    const std::string_view key = transcript.substr(0, table.keyLength);
-    for (const DecodeRow& row : table.rows) {
-        if (row.key == key) {
-            return row.text;
-        }
-    }
+    if (const DecodeRow* row = findRow(table.rows, &DecodeRow::key, transcript.substr(0, table.keyLength)))
+        return row->text;
     return std::nullopt;
 }
 

@@ -2,9 +2,9 @@
 // nothing at run time. The names in the command catalogue and the option
 // tables are checked where those tables are written.
 
-#include "window/control_names.hpp"
+#include "layout/control_names.hpp"
 
-#include "window/layout_table.hpp"
+#include "layout/layout_table.hpp"
 
 namespace qm5::controls {
 namespace {
