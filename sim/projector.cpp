@@ -180,6 +180,7 @@ std::string Projector::powerStatus() const
     const bool lit = power_ == PowerState::On || power_ == PowerState::CountDown;
     switch (condition_) {
     case Condition::None:
+    case Condition::NoSignal:
         break;
     case Condition::PowerFail:
         return "10";
@@ -227,6 +228,8 @@ std::string Projector::answer(int query) const
     case Query::MuteStatus:
         if (power_ != PowerState::On)
             return "FF";
+        if (condition_ == Condition::NoSignal)
+            return "80";
         return {'0', hexDigits[(videoMute_ ? 1 : 0) | (audioMute_ ? 2 : 0)]};
     case Query::Pressure:
         return std::to_string(pressureReading);

@@ -15,7 +15,8 @@
 namespace qm5::sim {
 
 // A fault or warning the projector reports in its power status, whatever
-// commands it is given. Set by tests and by the virtual projector's options.
+// commands it is given, or a missing input signal, which its mute query
+// reports while it is on. Set by tests and by the virtual projector's options.
 enum class Condition : std::uint8_t {
     None,
     PowerFail,
@@ -24,10 +25,11 @@ enum class Condition : std::uint8_t {
     LampsOffByPowerManagement,
     LampsOffWithTemperatureWarning,
     AllLampsFailed, // "21" cooling, "81" in standby
+    NoSignal,       // the mute query answers "80" while on
 };
 
 // The names qm5-virtual-projector's --condition takes.
-inline constexpr Names<Condition, 7> conditionNames = {{
+inline constexpr Names<Condition, 8> conditionNames = {{
     {"none", Condition::None},
     {"power-fail", Condition::PowerFail},
     {"temperature-warning", Condition::TemperatureWarning},
@@ -35,6 +37,7 @@ inline constexpr Names<Condition, 7> conditionNames = {{
     {"lamps-off-by-power-management", Condition::LampsOffByPowerManagement},
     {"lamps-off-with-temperature-warning", Condition::LampsOffWithTemperatureWarning},
     {"all-lamps-failed", Condition::AllLampsFailed},
+    {"no-signal", Condition::NoSignal},
 }};
 
 constexpr std::optional<Condition> parseCondition(std::string_view name)

@@ -47,8 +47,8 @@ struct Options {
     QCommandLineOption cooling{"cooling", "Cooling after power off in ms (default 5000).", "MS", "5000"};
     QCommandLineOption condition{"condition",
         "Warning or failure every projector reports in its power status: none, power-fail, temperature-warning, "
-        "no-key-input, lamps-off-by-power-management, lamps-off-with-temperature-warning or all-lamps-failed "
-        "(default none).",
+        "no-key-input, lamps-off-by-power-management, lamps-off-with-temperature-warning or all-lamps-failed; "
+        "or no-signal, where the mute query answers \"No signal\" while it is on (default none).",
         "NAME", "none"};
 };
 

@@ -52,9 +52,11 @@ std::optional<std::int64_t> readPressureReading(std::string_view transcript)
     // read like the plain number.
     std::int64_t magnitude = 0;
     int significant = 0;
+    bool anyDigit = false;
     bool tooLong = false;
     for (; cur.peekDigit(); cur.advance()) {
         const int digit = cur.peek() - '0';
+        anyDigit = true;
         if (significant == 0 && digit == 0) {
             continue;
         }
@@ -66,6 +68,10 @@ std::optional<std::int64_t> readPressureReading(std::string_view transcript)
     }
     if (tooLong) {
         return std::nullopt;
+    }
+    // A number begins with a digit: ".6" and "-.6" are no number and read 0.
+    if (!anyDigit) {
+        return 0;
     }
 
     // Fraction decided textually: only its first digit and whether anything

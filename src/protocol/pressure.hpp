@@ -9,7 +9,8 @@ namespace qm5 {
 // Raw pressure reading from a "CR PRESSURE" reply transcript. Blanks are
 // ignored (the transcript puts one after every reply character); then the
 // longest leading [+-]digits[.digits] is read and rounded to the nearest
-// integer, halves to even. No number reads 0; exponents and radix prefixes
+// integer, halves to even. No number (and a point without a digit before it,
+// ".6") reads 0; exponents and radix prefixes
 // are not part of a number ("1E3" reads 1, "&H10" reads 0). A number with
 // more than 18 significant digits gives nothing, so a flooded line cannot
 // overflow the reader.

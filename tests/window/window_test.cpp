@@ -213,14 +213,15 @@ struct KeyCounter : QObject {
     }
 };
 
-TEST_F(Window, ViewsFollowTheChordTheLogoAndCommand34)
+TEST_F(Window, ViewsFollowTheChordTheLogoAndTheDataButton)
 {
-    // Keys typed in Text1: K Ctrl+K, S Ctrl+Shift+K, A Ctrl+Alt+K, k K alone,
-    // J Ctrl+J, M Ctrl+Meta+K. L double-clicks the logo, 3 presses Command34.
+    // Keys typed in the command line: K Ctrl+K, S Ctrl+Shift+K, A Ctrl+Alt+K,
+    // k K alone, J Ctrl+J, M Ctrl+Meta+K. L double-clicks the logo, 3 presses
+    // the data button.
     const std::map<char, Qt::KeyboardModifiers> modifiers = {{'K', Qt::ControlModifier},
         {'S', Qt::ControlModifier | Qt::ShiftModifier}, {'A', Qt::ControlModifier | Qt::AltModifier},
         {'k', Qt::NoModifier}, {'J', Qt::ControlModifier}, {'M', Qt::ControlModifier | Qt::MetaModifier}};
-    // Steps, then the window height and whether Command34 is shown. The service
+    // Steps, then the window height and whether the data button is shown. The service
     // views (7200, 9100) are unlocked and offer CLOSE; the data view (6645)
     // offers to hide the data, the compact view (5350) to show it.
     const std::tuple<const char*, int, bool> cases[] = {
@@ -254,7 +255,7 @@ TEST_F(Window, ViewsFollowTheChordTheLogoAndCommand34)
                                  : "データを表示する");
         EXPECT_EQ(shown(c::dataButton), shownAfter);
         EXPECT_EQ(panel().views().serviceUnlocked(), height >= 7200 ? 1 : 0);
-        // The chord stops at the window: in Text1 Ctrl+K would delete to the end of the line.
+        // The chord stops at the window: in the command line Ctrl+K would delete to its end.
         EXPECT_EQ(reached.presses, typed);
         EXPECT_TRUE(comm.writes.empty());
     }
@@ -267,8 +268,8 @@ TEST_F(Window, ViewsFollowTheChordTheLogoAndCommand34)
 
 TEST_F(Window, PortAndAddressOptions)
 {
-    // Timer3 hides the panel five seconds after its last start; Command34
-    // starts it again, the chord leaves it alone.
+    // The port panel's timer hides it five seconds after its last start; the
+    // data button starts it again, the chord leaves it alone.
     click(c::comButton);
     clock.advance(3000);
     QTest::keyClick(w(c::dataButton), Qt::Key_Space);
@@ -353,7 +354,7 @@ TEST_F(Window, AnyMouseButtonHoldsTheKeyboardNeverAndALostReleaseEndsTheHoldOnce
         EXPECT_EQ(panel().holds().held(), nullptr);
         const std::size_t sent = comm.writes.size();
         clock.advance(1000); // the release's display clear has run
-        // The late mouse release is no second release: Timer4 stays stopped.
+        // The late mouse release is no second release: the clear timer stays stopped.
         QTest::mouseRelease(w(button), Qt::LeftButton);
         EXPECT_FALSE(panel().exchange().clearTimer().isActive());
         EXPECT_EQ(comm.writes.size(), sent);
