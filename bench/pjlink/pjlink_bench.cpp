@@ -12,8 +12,6 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
-#include <QProcess>
-#include <QTcpServer>
 #include <QTimer>
 
 #include <arpa/inet.h>
@@ -36,33 +34,21 @@
 #include "console/qt_serial_control.hpp"
 #include "console/qt_timer.hpp"
 #include "pjlink/gateway.hpp"
+#include "rig/processes.hpp"
 
 extern char** environ;
 
 namespace qm5::bench {
 namespace {
 
-// A qm5-virtual-projector process; its terminal is the first line it prints.
-class VirtualProjector {
+// A qm5-virtual-projector process with its reply delay at 0.
+class VirtualProjector : public test::VirtualProjectorProcess {
 public:
-    VirtualProjector()
+    VirtualProjector() : VirtualProjectorProcess(VIRTUAL_PROJECTOR)
     {
-        process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process_.start(VIRTUAL_PROJECTOR, {"--delay", "0"});
-        if (!process_.waitForReadyRead(5000))
+        if (path().empty())
             throw SetupError{"qm5-virtual-projector did not start"};
-        path_ = process_.readLine().trimmed().toStdString();
     }
-    ~VirtualProjector()
-    {
-        process_.terminate();
-        process_.waitForFinished(3000);
-    }
-    const std::string& path() const { return path_; }
-
-private:
-    QProcess process_;
-    std::string path_;
 };
 
 // Whole lines over a blocking TCP socket or terminal.
@@ -153,13 +139,6 @@ void runBesideTheLoop(const std::function<void()>& work)
     poll.start(1);
     loop.exec();
     worker.join();
-}
-
-quint16 freePort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost);
-    return probe.serverPort();
 }
 
 // POWR ? round trips to an in-process gateway on the projector at path,
@@ -280,15 +259,13 @@ int benchLoad()
         {"%1NAME ?", "%1NAME=QM5 single"}, {"%1INST ?", "%1INST=11 12 13 14"}, {"%1CLSS ?", "%1CLSS=1"}};
 
     VirtualProjector projector;
-    const quint16 port = freePort();
-    QProcess daemon;
-    daemon.setProcessChannelMode(QProcess::ForwardedOutputChannel);
-    daemon.setStandardErrorFile(QProcess::nullDevice());
-    daemon.start(QM5_PJLINK,
-        {"--device", QString::fromStdString(projector.path()), "--projector", "single=" + QString::number(port)});
-    if (!daemon.waitForStarted())
+    const quint16 port = test::freeTcpPort();
+    test::ProgramProcess daemon(QM5_PJLINK,
+        {"--device", QString::fromStdString(projector.path()), "--projector", "single=" + QString::number(port)},
+        false);
+    if (!daemon.started())
         throw SetupError{"qm5-pjlink did not start"};
-    const auto pid = static_cast<int>(daemon.processId());
+    const int pid = daemon.pid();
 
     std::vector<std::unique_ptr<LineDevice>> sockets;
     for (int attempt = 0; sockets.size() < clients && attempt < 100; ++attempt) {
@@ -332,8 +309,6 @@ int benchLoad()
     for (auto& t : threads)
         t.join();
     rssPeak = std::max(rssPeak.load(), test::residentKiB(pid));
-    daemon.terminate();
-    daemon.waitForFinished(3000);
 
     std::vector<double> all;
     for (const auto& l : latencies)

@@ -4,7 +4,6 @@
 #include <QCryptographicHash>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 
@@ -22,44 +21,15 @@
 #include "pjlink/projector_mapping.hpp"
 #include "pty_endpoint.hpp"
 #include "rig/eventually.hpp"
+#include "rig/pjlink_client.hpp"
+#include "rig/processes.hpp"
 
 namespace qm5::test {
 namespace {
 
 using pjlink::ProjectorPort;
-constexpr std::string_view closed = "<closed>";
-
-// A PJLink client: whole lines in, whole lines out, on the test's event loop.
-class Client {
-public:
-    explicit Client(quint16 port)
-    {
-        QObject::connect(&socket_, &QTcpSocket::readyRead, [this] { buffer_ += socket_.readAll().toStdString(); });
-        socket_.connectToHost(QHostAddress::LocalHost, port);
-    }
-    void send(const std::string& bytes) { socket_.write(bytes.data(), static_cast<qint64>(bytes.size())); }
-    // The next line without its CR, or "<closed>" once the gateway has hung up.
-    std::string line(int timeoutMs = waitMs)
-    {
-        runLoopUntil([&] { return buffer_.find('\r') != std::string::npos || isClosed(); }, timeoutMs);
-        const std::size_t end = buffer_.find('\r');
-        if (end == std::string::npos)
-            return isClosed() ? std::string(closed) : "<nothing>";
-        std::string text = buffer_.substr(0, end);
-        buffer_.erase(0, end + 1);
-        return text;
-    }
-    std::string ask(const std::string& command)
-    {
-        send(command + "\r");
-        return line();
-    }
-    bool isClosed() const { return socket_.state() == QAbstractSocket::UnconnectedState; }
-
-private:
-    QTcpSocket socket_;
-    std::string buffer_;
-};
+using Client = PjlinkClient;
+constexpr std::string_view closed = PjlinkClient::closed;
 
 struct RigSetup {
     std::vector<int> addresses{1};
@@ -410,13 +380,9 @@ TEST_F(PjlinkGateway, TheDaemonSwitchesTheVirtualProjectorOn)
     start();
     gateway.reset(); // the daemon opens the line instead
     serial.reset();
-    QTcpServer probe; // a free port for the daemon
-    ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
-    const QString port = QString::number(probe.serverPort());
-    probe.close();
-    QProcess daemon;
-    daemon.start(QM5_PJLINK, {"--device", QString::fromStdString(device), "--projector", "single=" + port});
-    ASSERT_TRUE(daemon.waitForStarted());
+    const QString port = QString::number(freeTcpPort());
+    ProgramProcess daemon(QM5_PJLINK, {"--device", QString::fromStdString(device), "--projector", "single=" + port});
+    ASSERT_TRUE(daemon.started());
     std::unique_ptr<Client> client;
     for (int attempt = 0; attempt < 50; ++attempt) {
         client = std::make_unique<Client>(port.toUShort());
@@ -427,9 +393,9 @@ TEST_F(PjlinkGateway, TheDaemonSwitchesTheVirtualProjectorOn)
     expectAnswers(*client, {{"%1POWR ?", "%1POWR=0"}, {"%1POWR 1", "%1POWR=OK"}, {"%1POWR ?", "%1POWR=3"}});
     runLoopFor(1300);
     EXPECT_EQ(client->ask("%1POWR ?"), "%1POWR=1");
-    daemon.terminate();
-    EXPECT_TRUE(daemon.waitForFinished());
-    EXPECT_EQ(daemon.exitCode(), 0);
+    daemon.process().terminate();
+    EXPECT_TRUE(daemon.process().waitForFinished());
+    EXPECT_EQ(daemon.process().exitCode(), 0);
 }
 
 } // namespace
