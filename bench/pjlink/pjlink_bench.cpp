@@ -151,6 +151,7 @@ void timeRoundTrips(const std::string& path, int resultMaxAgeMs, int count, cons
     pjlink::GatewayConfig config;
     config.projectors = {{"", "QM5 single", 0}};
     config.resultMaxAgeMs = resultMaxAgeMs;
+    config.pollMs = 0;
     pjlink::Gateway gateway(serial, clock, config);
     if (const auto error = gateway.listen())
         throw SetupError{*error};

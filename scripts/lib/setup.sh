@@ -11,6 +11,7 @@ QM5_PACKAGES=(
     libgtest-dev libgmock-dev
     fonts-ipafont-gothic
     xvfb xauth
+    prometheus
 )
 
 qm5_missing_packages() {

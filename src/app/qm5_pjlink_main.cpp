@@ -43,15 +43,15 @@ int main(int argc, char** argv)
 
     qm5::QtClock clock;
     qm5::pjlink::Gateway gateway(serial, clock, config, logLine);
-    if (const auto error = gateway.listen()) {
-        logLine("cannot listen on " + *error);
-        return 1;
-    }
     // An adapter plugged in later is fine: every request tries the same device again.
     if (const auto error = serial.open())
         logLine(*error + "; answering ERR4 until it opens");
     else
         logLine("serial line " + serial.devicePath() + " at " + config.lineSettings);
+    if (const auto error = gateway.listen()) {
+        logLine("cannot listen on " + *error);
+        return 1;
+    }
 
     if (!qm5::watchTerminationSignals(app, [&app] { app.quit(); })) {
         logLine("cannot watch for signals");

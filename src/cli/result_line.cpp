@@ -1,8 +1,10 @@
 #include "cli/result_line.hpp"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include "protocol/readings.hpp"
 #include "protocol/transcript.hpp"
 
 namespace qm5::cli {
@@ -40,6 +42,68 @@ const char* outcomeName(Outcome::Kind kind)
         break;
     }
     return "not sent";
+}
+
+template <typename Values> QJsonArray array(const Values& values)
+{
+    QJsonArray out;
+    for (const auto& value : values)
+        out.append(value);
+    return out;
+}
+
+QString name(std::string_view text)
+{
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QJsonObject muteValues(const MuteReading& mute)
+{
+    switch (mute.signal) {
+    case MuteReading::Signal::Present:
+        break;
+    case MuteReading::Signal::None:
+        return {{"signal", "none"}};
+    case MuteReading::Signal::Standby:
+        return {{"signal", "standby"}};
+    }
+    return {{"signal", "present"}, {"video_muted", mute.video}, {"audio_muted", mute.audio}};
+}
+
+// The reading of a status query's reply; empty for anything else, and for a
+// reply of a shape no reading is known for.
+QJsonObject valuesOf(std::string_view command, std::string_view reply)
+{
+    if (command == "CR0") {
+        if (const auto power = readPower(reply)) {
+            QJsonArray warnings;
+            for (std::string_view warning : warningNames(*power))
+                warnings.append(name(warning));
+            return {{"power", name(powerStateName(power->state))}, {"warnings", warnings}};
+        }
+    } else if (command == "CR1") {
+        if (const auto input = readInput(reply))
+            return {{"input", *input}};
+    } else if (command == "CR4") {
+        if (const auto o = readOrientation(reply))
+            return {{"top_bottom_reversed", o->topBottomReversed}, {"left_right_reversed", o->leftRightReversed}};
+    } else if (command == "CRA") {
+        if (const auto mute = readMute(reply))
+            return muteValues(*mute);
+    } else if (command == "CR7") {
+        if (const auto lamps = readLampStatus(reply))
+            return {{"lamp_mode", name(lampModeName(lamps->mode))}, {"lamps_on", array(lamps->lit)}};
+    } else if (command == "CR3") {
+        if (const auto hours = readLampHours(reply))
+            return {{"lamp_hours", array(*hours)}};
+    } else if (command == "CR6") {
+        if (const auto temperatures = readTemperatures(reply))
+            return {{"temperatures_celsius", array(*temperatures)}};
+    } else if (command == "CR PRESSURE") {
+        if (const auto hpa = readPressureHpa(reply))
+            return {{"pressure_hpa", *hpa}};
+    }
+    return {};
 }
 
 } // namespace
@@ -96,6 +160,7 @@ std::string jsonLine(const Step& step, const Outcome& outcome, const std::string
         {"status", outcome.status ? QJsonValue(qs(trimmed(*outcome.status))) : QJsonValue(QJsonValue::Null)},
         {"ok", exitStatusOf(outcome.kind) == allAnswered},
         {"outcome", outcomeName(outcome.kind)},
+        {"values", outcome.kind == Outcome::Kind::Answered ? valuesOf(step.command, outcome.reply) : QJsonObject()},
     };
     if (!outcome.error.empty())
         object.insert("error", qs(explainOpenFailure(outcome.error)));

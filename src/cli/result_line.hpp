@@ -28,8 +28,9 @@ ExitStatus exitStatusOf(Outcome::Kind kind);
 std::string textLine(const Step& step, const Outcome& outcome);
 
 // One JSON object: time, address, command, frame, reply (transcript), status
-// (decoded text or null), ok, and outcome ("answered", "missing"...); error
-// when the frame could not be sent.
+// (decoded text or null), ok, outcome ("answered", "missing"...) and values
+// (the reply's reading as numbers, {} when there is none); error when the
+// frame could not be sent.
 std::string jsonLine(const Step& step, const Outcome& outcome, const std::string& address, const QDateTime& at);
 
 // The cause of a failed open, with a hint when another program holds the

@@ -23,18 +23,19 @@ ExchangeQueue::~ExchangeQueue()
     serial_.setReceiveHandler({});
 }
 
-void ExchangeQueue::submit(Request request, Done done)
+void ExchangeQueue::submit(Request request, Done done, Priority priority)
 {
-    queue_.push_back({std::move(request), std::move(done)});
+    (priority == Priority::Poll ? polls_ : requests_).push_back({std::move(request), std::move(done)});
     sendNext();
 }
 
 void ExchangeQueue::sendNext()
 {
-    if (inFlight_ || guardTimer_->isActive() || queue_.empty())
+    std::deque<Job>& next = requests_.empty() ? polls_ : requests_;
+    if (inFlight_ || guardTimer_->isActive() || next.empty())
         return;
-    inFlight_ = std::move(queue_.front());
-    queue_.pop_front();
+    inFlight_ = std::move(next.front());
+    next.pop_front();
     const Request& r = inFlight_->request;
     current_ = Outcome{};
     current_.frame = buildFrame(r.prefix, r.command);

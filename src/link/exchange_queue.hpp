@@ -44,6 +44,12 @@ struct Outcome {
 class ExchangeQueue {
 public:
     using Done = std::function<void(const Outcome&)>;
+    // Polls go out only when no request waits, so a request never waits
+    // behind more than the one exchange already on the wire.
+    enum class Priority {
+        Request,
+        Poll,
+    };
 
     // After a missing reply the line must stay quiet this long before the next
     // frame goes out, so a reply that comes late is not taken for the next one.
@@ -57,9 +63,9 @@ public:
     ExchangeQueue& operator=(const ExchangeQueue&) = delete;
 
     // Queues a request; done runs once, when its outcome is known.
-    void submit(Request request, Done done);
+    void submit(Request request, Done done, Priority priority = Priority::Request);
     // Requests not finished yet, the one in flight included.
-    std::size_t pending() const { return queue_.size() + (inFlight_ ? 1 : 0); }
+    std::size_t pending() const { return requests_.size() + polls_.size() + (inFlight_ ? 1 : 0); }
 
 private:
     struct Job {
@@ -81,7 +87,8 @@ private:
     Clock& clock_;
     std::unique_ptr<Timer> replyTimer_;
     std::unique_ptr<Timer> guardTimer_;
-    std::deque<Job> queue_;
+    std::deque<Job> requests_;
+    std::deque<Job> polls_;
     std::optional<Job> inFlight_;
     Outcome current_;
     Expect expect_ = Expect::Either;

@@ -27,36 +27,63 @@ void CachedLine::query(const std::string& prefix, std::string_view button, Done 
     auto waiters = std::make_shared<Waiters>();
     waiters->push_back(std::move(done));
     joinable_[key] = waiters;
-    submit(prefix, button, [this, key, waiters](const Outcome& outcome) {
-        if (const auto it = joinable_.find(key); it != joinable_.end() && it->second == waiters)
-            joinable_.erase(it);
-        // A line that could not be opened told nothing about the projector.
-        if (outcome.kind != Outcome::Kind::NotSent)
-            results_[key] = {outcome, clock_.nowUs()};
-        for (const Done& waiter : *waiters)
-            waiter(outcome);
-    });
+    submit(
+        prefix, button,
+        [this, key, waiters](const Outcome& outcome) {
+            if (const auto it = joinable_.find(key); it != joinable_.end() && it->second == waiters)
+                joinable_.erase(it);
+            keep(key, outcome);
+            for (const Done& waiter : *waiters)
+                waiter(outcome);
+        },
+        ExchangeQueue::Priority::Request);
+}
+
+void CachedLine::poll(const std::string& prefix, std::string_view button, Done done)
+{
+    // Nobody joins a poll: it may wait behind every request to come.
+    submit(
+        prefix, button,
+        [this, key = Key{prefix, button}, done = std::move(done)](const Outcome& outcome) {
+            keep(key, outcome);
+            done(outcome);
+        },
+        ExchangeQueue::Priority::Poll);
 }
 
 void CachedLine::send(const std::string& prefix, std::string_view button, Done done)
 {
     forget(prefix);
-    submit(prefix, button, [this, prefix, done = std::move(done)](const Outcome& outcome) {
-        // What was read before this command went out is out of date now.
-        forget(prefix);
-        done(outcome);
-    });
+    submit(
+        prefix, button,
+        [this, prefix, done = std::move(done)](const Outcome& outcome) {
+            // What was read before this command went out is out of date now.
+            forget(prefix);
+            done(outcome);
+        },
+        ExchangeQueue::Priority::Request);
 }
 
-void CachedLine::submit(const std::string& prefix, std::string_view button, Done done)
+void CachedLine::submit(const std::string& prefix, std::string_view button, Done done, ExchangeQueue::Priority priority)
 {
     const OneShotButton* b = findOneShotButton(button);
     const ReplyTimes times = b->replyTimes.value_or(startReplyTimes);
     queue_.submit(
-        {prefix, std::string(b->code), times.replyWindowMs}, [this, done = std::move(done)](const Outcome& outcome) {
-            noteLineState(outcome);
+        {prefix, std::string(b->code), times.replyWindowMs},
+        [this, done = std::move(done)](const Outcome& outcome) {
+            count(outcome);
             done(outcome);
-        });
+        },
+        priority);
+}
+
+void CachedLine::keep(const Key& key, const Outcome& outcome)
+{
+    // A line that could not be opened told nothing about the projector.
+    if (outcome.kind != Outcome::Kind::NotSent)
+        results_[key] = {outcome, clock_.nowUs()};
+    if (observer_)
+        observer_(key.first, key.second, outcome);
 }
 
 void CachedLine::forget(const std::string& prefix)
@@ -66,8 +93,25 @@ void CachedLine::forget(const std::string& prefix)
     std::erase_if(joinable_, [&](const auto& entry) { return entry.first.first == prefix; });
 }
 
-void CachedLine::noteLineState(const Outcome& outcome)
+void CachedLine::count(const Outcome& outcome)
 {
+    switch (outcome.kind) {
+    case Outcome::Kind::Answered:
+        ++counters_.answered;
+        break;
+    case Outcome::Kind::Acknowledged:
+        ++counters_.acknowledged;
+        break;
+    case Outcome::Kind::Refused:
+        ++counters_.refused;
+        break;
+    case Outcome::Kind::Missing:
+        ++counters_.missing;
+        break;
+    case Outcome::Kind::SentToAll:
+    case Outcome::Kind::NotSent:
+        break;
+    }
     const bool up = outcome.kind != Outcome::Kind::NotSent;
     if (up != lineUp_ && log_)
         log_(up ? "serial line open again" : "serial line not open: " + outcome.error);

@@ -1,9 +1,11 @@
 #pragma once
-// The one serial line as the PJLink side uses it: every exchange goes
-// through the one ExchangeQueue, buttons are sent with their catalogue code
-// and reply window, and a query is answered from a result younger than
-// maxAgeMs or joins the same query already waiting, so many clients polling
-// cost one exchange. A command forgets what was known of its projector.
+// The one serial line as the gateway uses it: every exchange goes through
+// the one ExchangeQueue, buttons are sent with their catalogue code and
+// reply window, and a query is answered from a result younger than maxAgeMs
+// or joins the same query already waiting, so many clients polling cost one
+// exchange. The poller's queries go at the lowest priority and leave their
+// results for the clients' queries. A command forgets what was known of its
+// projector.
 
 #include <cstdint>
 #include <functional>
@@ -23,13 +25,28 @@ class CachedLine {
 public:
     using Done = std::function<void(const Outcome&)>;
     using Log = std::function<void(const std::string&)>;
+    // Sees every outcome of a status query, the poller's and the clients'.
+    using Observer = std::function<void(const std::string& prefix, std::string_view button, const Outcome&)>;
+
+    // Exchanges on the line by how they ended.
+    struct Counters {
+        std::uint64_t answered = 0;
+        std::uint64_t acknowledged = 0;
+        std::uint64_t refused = 0;
+        std::uint64_t missing = 0;
+    };
 
     CachedLine(ExchangeQueue& queue, Clock& clock, int maxAgeMs, Log log = {});
 
     // A status query to the projector behind prefix. done may run before this returns.
     void query(const std::string& prefix, std::string_view button, Done done);
+    // The same at the lowest priority, always sent; its result serves later queries.
+    void poll(const std::string& prefix, std::string_view button, Done done);
     // Any other button: always sent.
     void send(const std::string& prefix, std::string_view button, Done done);
+
+    void setObserver(Observer observer) { observer_ = std::move(observer); }
+    const Counters& counters() const { return counters_; }
 
 private:
     using Key = std::pair<std::string, std::string_view>;
@@ -39,16 +56,19 @@ private:
         std::int64_t atUs;
     };
 
-    void submit(const std::string& prefix, std::string_view button, Done done);
+    void submit(const std::string& prefix, std::string_view button, Done done, ExchangeQueue::Priority priority);
+    void keep(const Key& key, const Outcome& outcome);
     void forget(const std::string& prefix);
-    void noteLineState(const Outcome& outcome);
+    void count(const Outcome& outcome);
 
     ExchangeQueue& queue_;
     Clock& clock_;
     std::int64_t maxAgeUs_;
     Log log_;
+    Observer observer_;
     std::map<Key, Result> results_;
     std::map<Key, std::shared_ptr<Waiters>> joinable_;
+    Counters counters_;
     bool lineUp_ = true;
 };
 

@@ -16,17 +16,26 @@
 #include "link/exchange_queue.hpp"
 #include "pjlink/cached_line.hpp"
 #include "pjlink/pjlink_command.hpp"
+#include "pjlink/projector_watch.hpp"
 #include "protocol/line_settings.hpp"
 
 namespace qm5::pjlink {
 
+class MetricsServer;
 class PjlinkProjector;
 class PjlinkServer;
+class Poller;
 
 struct ProjectorPort {
     std::string prefix; // address prefix on the line: "" or "A001" to "A004"
     std::string name;   // NAME's answer
     quint16 tcpPort = standardPort;
+    std::string address = "single"; // as --projector names it, for the metrics
+};
+
+struct MetricsEndpoint {
+    QHostAddress address{QHostAddress::LocalHost};
+    quint16 port = 0;
 };
 
 struct GatewayConfig {
@@ -40,6 +49,8 @@ struct GatewayConfig {
     int idleMs = idleCloseMs;
     int maxClients = 8;
     int resultMaxAgeMs = 1000; // queries answered from results younger than this
+    int pollMs = 10'000;       // 0: no polling
+    std::optional<MetricsEndpoint> metrics;
 };
 
 class Gateway {
@@ -51,8 +62,11 @@ public:
     Gateway(const Gateway&) = delete;
     Gateway& operator=(const Gateway&) = delete;
 
-    // Listens on every projector's port; the reason when one cannot.
+    // Listens on every projector's port and the metrics' port, and starts
+    // polling; the reason when one cannot listen.
     std::optional<std::string> listen();
+    quint16 metricsPort() const;
+    std::string metrics() const;
     // The port each projector listens on, in the order configured.
     std::vector<quint16> ports() const;
     // Clients connected to each projector's port.
@@ -61,8 +75,12 @@ public:
 private:
     const GatewayConfig config_;
     Log log_;
+    SerialControl& serial_;
     ExchangeQueue queue_;
     CachedLine line_;
+    ProjectorWatch watch_;
+    std::unique_ptr<Poller> poller_;
+    std::unique_ptr<MetricsServer> metricsServer_;
     std::vector<std::unique_ptr<PjlinkProjector>> projectors_;
     std::vector<std::unique_ptr<PjlinkServer>> servers_;
 };

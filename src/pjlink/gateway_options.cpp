@@ -70,8 +70,8 @@ std::vector<std::string> readProjectors(const QStringList& values, GatewayConfig
                 + "004, TCPPORT 1 to 65535"};
         if (!prefixes.insert(*prefix).second || !ports.insert(port).second)
             throw Failure{"--projector " + value.toStdString() + ": that address or port is given twice"};
-        config.projectors.push_back({*prefix, {}, static_cast<quint16>(port)});
         addresses.push_back(parts[0].toLower().toStdString());
+        config.projectors.push_back({*prefix, {}, static_cast<quint16>(port), addresses.back()});
     }
     // Unaddressed frames reach every projector on the line, so all would answer at once.
     if (prefixes.count("") && prefixes.size() > 1)
@@ -94,26 +94,79 @@ void readName(const QCommandLineParser& parser, const QCommandLineOption& option
     }
 }
 
-GatewayConfig readConfig(const QCommandLineParser& parser, const LineOptions& line, const QCommandLineOption& projector,
-    const QCommandLineOption& listen, const QCommandLineOption& passwordFile, const QCommandLineOption& name)
+// Every option the gateway takes.
+struct Options {
+    QCommandLineOption help{{"h", "help"}, "Show this help and exit."};
+    QCommandLineOption version{"version", "Show the version and exit."};
+    LineOptions line;
+    QCommandLineOption projector{"projector",
+        "A projector and its TCP port; ADDRESS is single or 001 to 004. Repeat for a chain (default single=4352).",
+        "ADDRESS=TCPPORT"};
+    QCommandLineOption listen{"listen",
+        "Address to listen on (default 127.0.0.1); any other than loopback needs --password-file.", "ADDRESS"};
+    QCommandLineOption passwordFile{
+        "password-file", "File holding the PJLink password, at most 32 characters.", "FILE"};
+    QCommandLineOption name{"name", "NAME's answer (default \"QM5 <address>\").", "TEXT"};
+    QCommandLineOption poll{
+        "poll", "Ask every projector for its state every SECONDS, 0 for never (default 10).", "SECONDS", "10"};
+    QCommandLineOption metrics{"metrics",
+        "Serve Prometheus metrics on http://ADDRESS:PORT/metrics (ADDRESS default 127.0.0.1).", "[ADDRESS:]PORT"};
+
+    void addTo(QCommandLineParser& parser) const
+    {
+        parser.addOptions({help, version});
+        line.addTo(parser);
+        parser.addOptions({projector, listen, passwordFile, name, poll, metrics});
+    }
+};
+
+// "9100", "0.0.0.0:9100" or "[::1]:9100".
+MetricsEndpoint readMetrics(const QString& value)
+{
+    MetricsEndpoint endpoint;
+    const qsizetype colon = value.lastIndexOf(':');
+    QString host = colon < 0 ? QString() : value.left(colon);
+    if (host.startsWith('[') && host.endsWith(']'))
+        host = host.mid(1, host.size() - 2);
+    bool ok = false;
+    const int port = value.mid(colon + 1).toInt(&ok);
+    if (!ok || port < 1 || port > 65535 || (!host.isEmpty() && !endpoint.address.setAddress(host)))
+        throw Failure{"--metrics " + value.toStdString() + ": want PORT or ADDRESS:PORT, e.g. 9100 or 0.0.0.0:9100"};
+    endpoint.port = static_cast<quint16>(port);
+    return endpoint;
+}
+
+int readPoll(const QString& value)
+{
+    bool ok = false;
+    const double seconds = value.toDouble(&ok);
+    if (!ok || !(seconds == 0 || (seconds >= 1 && seconds <= 86400)))
+        throw Failure{"--poll wants a number of seconds from 1 to 86400, or 0 for never"};
+    return static_cast<int>(seconds * 1000);
+}
+
+GatewayConfig readConfig(const QCommandLineParser& parser, const Options& o)
 {
     if (!parser.positionalArguments().isEmpty())
         throw Failure{"unexpected argument " + parser.positionalArguments().first().toStdString()};
     GatewayConfig config;
-    const auto serial = line.read(parser);
+    const auto serial = o.line.read(parser);
     if (const auto* error = std::get_if<OptionError>(&serial))
         throw Failure{error->message};
     config.device = std::get<SerialLine>(serial).device;
     config.lineSettings = std::get<SerialLine>(serial).settings;
-    const auto addresses = readProjectors(parser.values(projector), config);
-    if (parser.isSet(passwordFile))
-        readPassword(parser.value(passwordFile), config);
-    if (parser.isSet(listen) && !config.listenAddress.setAddress(parser.value(listen)))
+    const auto addresses = readProjectors(parser.values(o.projector), config);
+    if (parser.isSet(o.passwordFile))
+        readPassword(parser.value(o.passwordFile), config);
+    if (parser.isSet(o.listen) && !config.listenAddress.setAddress(parser.value(o.listen)))
         throw Failure{"--listen wants an IP address, e.g. 127.0.0.1 or 0.0.0.0"};
     if (!config.listenAddress.isLoopback() && !config.password)
         throw Failure{"--listen " + config.listenAddress.toString().toStdString()
             + " reaches beyond this machine; give the PJLink password with --password-file"};
-    readName(parser, name, addresses, config);
+    readName(parser, o.name, addresses, config);
+    config.pollMs = readPoll(parser.value(o.poll));
+    if (parser.isSet(o.metrics))
+        config.metrics = readMetrics(parser.value(o.metrics));
     return config;
 }
 
@@ -122,21 +175,10 @@ GatewayConfig readConfig(const QCommandLineParser& parser, const LineOptions& li
 ParsedOptions parseGatewayOptions(const QStringList& arguments)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription("Makes each projector on the serial line a PJLink Class 1 device on TCP.");
-    const QCommandLineOption help({"h", "help"}, "Show this help and exit.");
-    const QCommandLineOption version("version", "Show the version and exit.");
-    const LineOptions line;
-    const QCommandLineOption projector("projector",
-        "A projector and its TCP port; ADDRESS is single or 001 to 004. Repeat for a chain (default single=4352).",
-        "ADDRESS=TCPPORT");
-    const QCommandLineOption listen("listen",
-        "Address to listen on (default 127.0.0.1); any other than loopback needs --password-file.", "ADDRESS");
-    const QCommandLineOption passwordFile(
-        "password-file", "File holding the PJLink password, at most 32 characters.", "FILE");
-    const QCommandLineOption name("name", "NAME's answer (default \"QM5 <address>\").", "TEXT");
-    parser.addOptions({help, version});
-    line.addTo(parser);
-    parser.addOptions({projector, listen, passwordFile, name});
+    parser.setApplicationDescription("Makes each projector on the serial line a PJLink device on the network, and "
+                                     "serves what it reads of them to Prometheus.");
+    const Options options;
+    options.addTo(parser);
 
     ParsedOptions result;
     if (!parser.parse(arguments)) {
@@ -144,17 +186,17 @@ ParsedOptions parseGatewayOptions(const QStringList& arguments)
         result.error = parser.errorText().toStdString();
         return result;
     }
-    if (parser.isSet(help)) {
+    if (parser.isSet(options.help)) {
         result.output = parser.helpText().toStdString();
         return result;
     }
-    if (parser.isSet(version)) {
+    if (parser.isSet(options.version)) {
         result.output =
             (QCoreApplication::applicationName() + " " + QCoreApplication::applicationVersion() + "\n").toStdString();
         return result;
     }
     try {
-        result.config = readConfig(parser, line, projector, listen, passwordFile, name);
+        result.config = readConfig(parser, options);
     } catch (const Failure& failure) {
         result.exitStatus = usageErrorStatus;
         result.error = failure.reason;

@@ -43,11 +43,11 @@ void PjlinkProjector::readFrom(
 void PjlinkProjector::apply(const Setting& setting, Answer answer)
 {
     line_.query(prefix_, controls::statusQuery, [this, setting, answer](const Outcome& status) {
-        const auto meaning = powerOf(status);
-        if (!meaning || meaning->power == Power::Failed)
+        const auto power = powerOf(status);
+        if (!power || power->state == PowerState::Fail)
             return answer(std::string(projectorFailure));
-        const bool moving = meaning->power == Power::WarmUp || meaning->power == Power::Cooling;
-        const bool ready = setting.needs == Needs::On ? meaning->power == Power::On : !moving;
+        const bool moving = power->state == PowerState::Warming || power->state == PowerState::Cooling;
+        const bool ready = setting.needs == Needs::On ? power->state == PowerState::On : !moving;
         if (!ready)
             return answer(std::string(unavailableTime));
         line_.send(prefix_, setting.button, [answer](const Outcome& outcome) {

@@ -20,67 +20,30 @@
 #include "protocol/decode_table.hpp"
 #include "protocol/mode_tables.hpp"
 #include "protocol/power_table.hpp"
+#include "protocol/readings.hpp"
 
 namespace qm5::pjlink {
 
 namespace c = controls;
 
-// PJLink's power states; Failed has none and answers ERR4.
-enum class Power : char {
-    Standby = '0',
-    On = '1',
-    Cooling = '2',
-    WarmUp = '3',
-    Failed = 'F',
-};
-
-// The ERST flags the power status can tell: '0' none, '1' warning, '2' error.
-// Fan, cover and filter are never reported by this projector and stay '0'.
-struct Errors {
-    char lamp = '0';
-    char temperature = '0';
-    char other = '0';
-};
-
-struct PowerMeaning {
-    std::string_view replyKey;
-    Power power;
-    Errors errors;
-};
-
-// The status query's replies. The first reply character is the power state
-// (0 on, 8 standby, 4 count down, 2 cooling, 1 failed); the second a warning.
-inline constexpr std::array<PowerMeaning, 13> powerMeanings{{
-    {" 0 0", Power::On, {}},
-    {" 8 0", Power::Standby, {}},
-    {" 4 0", Power::WarmUp, {}},
-    {" 2 0", Power::Cooling, {}},
-    {" 1 0", Power::Failed, {.other = '2'}},
-    {" 0 8", Power::On, {.temperature = '1'}},
-    {" 0 2", Power::On, {}},      // on, no key input: nothing wrong
-    {" 0 4", Power::Standby, {}}, // lamps put out by power management
-    {" 2 8", Power::Cooling, {.temperature = '1'}},
-    {" 2 4", Power::Cooling, {.temperature = '1'}},
-    {" 8 8", Power::Standby, {.temperature = '1'}},
-    {" 2 1", Power::Cooling, {.lamp = '2'}},
-    {" 8 1", Power::Standby, {.lamp = '2'}},
-}};
-
-// The mute query's replies: AVMT's answer, or none when the projector is in
-// standby or has no signal and reports no mutes (ERR3).
-struct MuteMeaning {
-    std::string_view replyKey;
-    std::optional<std::string_view> avmt;
-};
-
-inline constexpr std::array<MuteMeaning, 6> muteMeanings{{
-    {" 0 0", "30"},
-    {" 0 1", "11"},
-    {" 0 2", "21"},
-    {" 0 3", "31"},
-    {" 8 0", std::nullopt},
-    {" F F", std::nullopt},
-}};
+// PJLink's power digit of a power state; none for a failed projector,
+// which PJLink answers with ERR4.
+constexpr std::optional<char> pjlinkPower(PowerState state)
+{
+    switch (state) {
+    case PowerState::Standby:
+        return '0';
+    case PowerState::On:
+        return '1';
+    case PowerState::Cooling:
+        return '2';
+    case PowerState::Warming:
+        return '3';
+    case PowerState::Fail:
+        break;
+    }
+    return std::nullopt;
+}
 
 // The four input modes. The projector never says which source an input
 // carries, so all four are PJLink type 1 and numbered as the input modes.
@@ -167,15 +130,11 @@ constexpr const CommandRow* findCommand(std::string_view body)
 // The setting a PJLink set command stands for, INPT's included.
 std::optional<Setting> findSetting(std::string_view body, std::string_view parameter);
 
-// What the status query's reply says, nothing when it says nothing known.
-std::optional<PowerMeaning> powerOf(const Outcome& status);
+// What the status query's answer says, nothing when it says nothing known.
+std::optional<PowerReading> powerOf(const Outcome& status);
 
 // The answer to a query from the replies to its reads, all of them answered.
 std::string answerQuery(const CommandRow& row, std::span<const Outcome> replies, std::string_view name);
-
-// Lamp hours as the reply gives them: four numbers, one blank between; zeros
-// for a reply of any other shape.
-std::array<int, 4> lampHours(std::string_view reply);
 
 namespace checks {
 
@@ -241,8 +200,6 @@ constexpr bool keysAreUnique()
 
 } // namespace checks
 
-static_assert(checks::coversTable(powerMeanings, powerStatusRows), "one meaning for every power status");
-static_assert(checks::coversTable(muteMeanings, muteSignalRows), "one meaning for every mute status");
 static_assert(checks::coversTable(inputs, inputModeRows), "one PJLink input for every input mode");
 static_assert(checks::keysAreUnique(), "one row per PJLink command and per setting");
 static_assert(checks::buttonsAreInTheCatalogue(), "every button pressed or asked is a catalogue button");

@@ -1,6 +1,7 @@
 // qm5ctl as a user runs it: a separate process on a pseudo-terminal whose far
 // end is virtual projectors served from this test's event loop.
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -157,8 +158,8 @@ TEST_F(Ctl, PrintsWhatThePanelWouldShow)
 TEST_F(Ctl, JsonLinesCarryTheFields)
 {
     serve();
-    const Finished r = run({"--json", "--address", "001", "status", "power", "on"});
-    ASSERT_EQ(r.out.size(), 2);
+    const Finished r = run({"--json", "--address", "001", "status", "power", "on", "lamp-hours", "mute-status"});
+    ASSERT_EQ(r.out.size(), 4);
     const QJsonObject status = QJsonDocument::fromJson(r.out[0].toUtf8()).object();
     const QJsonObject power = QJsonDocument::fromJson(r.out[1].toUtf8()).object();
     EXPECT_TRUE(QDateTime::fromString(status["time"].toString(), Qt::ISODateWithMs).isValid());
@@ -171,6 +172,12 @@ TEST_F(Ctl, JsonLinesCarryTheFields)
     EXPECT_EQ(power["reply"].toString(), " ACK ");
     EXPECT_TRUE(power["status"].isNull());
     EXPECT_TRUE(power["ok"].toBool());
+    // The readings as numbers: the projector's own hours, its power, no values for a command.
+    const auto values = [&](int line) { return QJsonDocument::fromJson(r.out[line].toUtf8())["values"].toObject(); };
+    EXPECT_EQ(values(0), (QJsonObject{{"power", "standby"}, {"warnings", QJsonArray()}}));
+    EXPECT_EQ(values(1), QJsonObject());
+    EXPECT_EQ(values(2), (QJsonObject{{"lamp_hours", QJsonArray{120, 340, 560, 780}}}));
+    EXPECT_EQ(values(3)["signal"].toString(), "standby"); // still warming up
 }
 
 struct Case {
