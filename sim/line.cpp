@@ -67,7 +67,7 @@ void Line::route(std::string_view frame, std::int64_t nowMs)
         // With several units on the line an unaddressed frame reaches them
         // all; their answers would collide, so they keep quiet.
         if (projectors_.size() == 1) {
-            schedule(projectors_.front().execute(frame, nowMs), nowMs);
+            schedule(projectors_.front().execute(frame, nowMs), nowMs, frame.size());
         } else {
             for (Projector& p : projectors_)
                 p.execute(frame, nowMs);
@@ -84,10 +84,10 @@ void Line::route(std::string_view frame, std::int64_t nowMs)
     if (address[0] != '0' || address[1] != '0')
         return;
     if (Projector* target = projector(address[2] - '0'))
-        schedule(target->execute(command, nowMs), nowMs);
+        schedule(target->execute(command, nowMs), nowMs, frame.size());
 }
 
-void Line::schedule(std::string reply, std::int64_t nowMs)
+void Line::schedule(std::string reply, std::int64_t nowMs, std::size_t frameBytes)
 {
     switch (options_.fault) {
     case Fault::Silent:
@@ -111,7 +111,13 @@ void Line::schedule(std::string reply, std::int64_t nowMs)
     case Fault::Flood:
         break;
     }
-    enqueue(nowMs + options_.replyDelayMs, std::move(reply));
+    std::int64_t wireMs = 0;
+    if (options_.wireBaud > 0) {
+        // The frame with its CR, then the reply, ten bits a byte, in whole ms.
+        const auto bits = static_cast<std::int64_t>(frameBytes + 1 + reply.size()) * 10;
+        wireMs = (bits * 1000 + options_.wireBaud - 1) / options_.wireBaud;
+    }
+    enqueue(nowMs + wireMs + options_.replyDelayMs, std::move(reply));
 }
 
 void Line::enqueue(std::int64_t dueMs, std::string bytes)

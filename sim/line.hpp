@@ -48,6 +48,10 @@ struct LineOptions {
     std::int64_t splitGapMs = 10;
     Fault fault = Fault::None;
     ProjectorTiming timing{};
+    // Bits a second on the wire, 0 for none: a frame and its reply then take
+    // the time ten bits a byte take at this speed, as on a real line, on top
+    // of the reply delay. A pseudo-terminal by itself carries them at once.
+    long wireBaud = 0;
 };
 
 class Line {
@@ -92,7 +96,7 @@ private:
     };
 
     void route(std::string_view frame, std::int64_t nowMs);
-    void schedule(std::string reply, std::int64_t nowMs);
+    void schedule(std::string reply, std::int64_t nowMs, std::size_t frameBytes);
     void enqueue(std::int64_t dueMs, std::string bytes);
     void appendFlood(std::string& out, std::int64_t nowMs);
 

@@ -1,5 +1,6 @@
-// qm5bench-pjlink [--smoke] roundtrip|load: the PJLink gateway's figures for
-// scripts/run-bench, as ROW and NOTE lines.
+// qm5bench-pjlink [--smoke] [figure...]: the PJLink gateway's figures for
+// scripts/run-bench, as ROW and NOTE lines. The watch's figures (scrapes,
+// polling, pollround) are in watch_bench.cpp.
 //
 // roundtrip: POWR ? over loopback to the gateway (in this process, on
 // QtSerialControl and QtClock, its results kept for no time so every query
@@ -30,116 +31,15 @@
 #include <unistd.h>
 
 #include "../proc_stats.hpp"
-#include "../support.hpp"
 #include "console/qt_serial_control.hpp"
 #include "console/qt_timer.hpp"
 #include "pjlink/gateway.hpp"
-#include "rig/processes.hpp"
+#include "pjlink_bench.hpp"
 
 extern char** environ;
 
 namespace qm5::bench {
 namespace {
-
-// A qm5-virtual-projector process with its reply delay at 0.
-class VirtualProjector : public test::VirtualProjectorProcess {
-public:
-    VirtualProjector() : VirtualProjectorProcess(VIRTUAL_PROJECTOR)
-    {
-        if (path().empty())
-            throw SetupError{"qm5-virtual-projector did not start"};
-    }
-};
-
-// Whole lines over a blocking TCP socket or terminal.
-class LineDevice {
-public:
-    explicit LineDevice(int fd) : fd_(fd) { }
-    ~LineDevice()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    LineDevice(const LineDevice&) = delete;
-    LineDevice& operator=(const LineDevice&) = delete;
-
-    static std::unique_ptr<LineDevice> tcp(quint16 port)
-    {
-        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(port);
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-            ::close(fd);
-            return nullptr;
-        }
-        const int one = 1;
-        ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-        return std::make_unique<LineDevice>(fd);
-    }
-    static std::unique_ptr<LineDevice> terminal(const std::string& path)
-    {
-        const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
-        termios raw{};
-        if (fd < 0 || ::tcgetattr(fd, &raw) != 0)
-            throw SetupError{"cannot open " + path};
-        ::cfmakeraw(&raw);
-        ::tcsetattr(fd, TCSANOW, &raw);
-        return std::make_unique<LineDevice>(fd);
-    }
-
-    bool send(const std::string& text)
-    {
-        const std::string line = text + '\r';
-        return ::write(fd_, line.data(), line.size()) == static_cast<ssize_t>(line.size());
-    }
-    // The next line without its CR; nothing once the far end has gone.
-    std::optional<std::string> line()
-    {
-        for (;;) {
-            if (const auto end = buffer_.find('\r'); end != std::string::npos) {
-                std::string text = buffer_.substr(0, end);
-                buffer_.erase(0, end + 1);
-                return text;
-            }
-            char chunk[512];
-            const ssize_t n = ::read(fd_, chunk, sizeof chunk);
-            if (n <= 0)
-                return std::nullopt;
-            buffer_.append(chunk, static_cast<std::size_t>(n));
-        }
-    }
-    std::optional<std::string> ask(const std::string& text) { return send(text) ? line() : std::nullopt; }
-
-private:
-    int fd_;
-    std::string buffer_;
-};
-
-double msSince(std::int64_t startNs)
-{
-    return toMs(nowNs() - startNs);
-}
-
-// Runs work on a thread of its own while this thread's event loop serves the gateway.
-void runBesideTheLoop(const std::function<void()>& work)
-{
-    std::atomic<bool> done{false};
-    std::thread worker([&] {
-        work();
-        done = true;
-    });
-    QEventLoop loop;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (done)
-            loop.quit();
-    });
-    poll.start(1);
-    loop.exec();
-    worker.join();
-}
 
 // POWR ? round trips to an in-process gateway on the projector at path,
 // each followed by one bare exchange on the projector at barePath.
@@ -256,8 +156,8 @@ int benchLoad()
     constexpr int clients = 8;
     const int queries = smoke() ? 20 : 200;
     const std::pair<std::string, std::string> polls[] = {{"%1POWR ?", "%1POWR=0"}, {"%1INPT ?", "%1INPT=11"},
-        {"%1AVMT ?", "%1AVMT=ERR3"}, {"%1ERST ?", "%1ERST=000000"}, {"%1LAMP ?", "%1LAMP=120 0 340 0 560 0 780 0"},
-        {"%1NAME ?", "%1NAME=QM5 single"}, {"%1INST ?", "%1INST=11 12 13 14"}, {"%1CLSS ?", "%1CLSS=1"}};
+        {"%1AVMT ?", "%1AVMT=30"}, {"%1ERST ?", "%1ERST=000000"}, {"%1LAMP ?", "%1LAMP=120 0 340 0 560 0 780 0"},
+        {"%1NAME ?", "%1NAME=QM5 single"}, {"%1INST ?", "%1INST=11 12 13 14"}, {"%1CLSS ?", "%1CLSS=2"}};
 
     VirtualProjector projector;
     const quint16 port = test::freeTcpPort();
@@ -342,15 +242,22 @@ int main(int argc, char** argv)
             figures.emplace_back(argv[i]);
     }
     if (figures.empty())
-        figures = {"roundtrip", "load"};
+        figures = {"roundtrip", "load", "scrapes", "polling", "pollround"};
     for (const std::string& figure : figures) {
         try {
             if (figure == "roundtrip")
                 qm5::bench::benchRoundTrip();
             else if (figure == "load")
                 qm5::bench::benchLoad();
+            else if (figure == "scrapes")
+                qm5::bench::benchScrapes();
+            else if (figure == "polling")
+                qm5::bench::benchPollingAndRequests();
+            else if (figure == "pollround")
+                qm5::bench::benchPollRound();
             else {
-                std::fprintf(stderr, "usage: qm5bench-pjlink [--smoke] [roundtrip] [load]\n");
+                std::fprintf(
+                    stderr, "usage: qm5bench-pjlink [--smoke] [roundtrip] [load] [scrapes] [polling] [pollround]\n");
                 return 2;
             }
         } catch (const qm5::bench::SetupError& e) {

@@ -45,6 +45,10 @@ struct Options {
     QCommandLineOption fault{"fault", "none, silent, slow, split, garbled or flood (default none).", "NAME", "none"};
     QCommandLineOption countDown{"count-down", "Power-on count down in ms (default 3000).", "MS", "3000"};
     QCommandLineOption cooling{"cooling", "Cooling after power off in ms (default 5000).", "MS", "5000"};
+    QCommandLineOption wire{"wire",
+        "Carry frames and replies at this many baud, as a real line does (default: at "
+        "once).",
+        "BAUD", "0"};
     QCommandLineOption condition{"condition",
         "Warning or failure every projector reports in its power status: none, power-fail, temperature-warning, "
         "no-key-input, lamps-off-by-power-management, lamps-off-with-temperature-warning or all-lamps-failed; "
@@ -77,6 +81,10 @@ std::variant<Setup, QString> readSetup(const QCommandLineParser& parser, const O
             return QString("--addresses wants numbers 1 to 4, e.g. 1,2");
     }
     setup.link = parser.value(o.link);
+    bool ok = false;
+    setup.options.wireBaud = parser.value(o.wire).toLong(&ok);
+    if (!ok || setup.options.wireBaud < 0)
+        return QString("--wire wants a speed in baud, e.g. 9600");
     return setup;
 }
 
@@ -125,7 +133,7 @@ int main(int argc, char** argv)
     parser.addHelpOption();
     const Options options;
     parser.addOptions({options.link, options.addresses, options.delay, options.fault, options.countDown,
-        options.cooling, options.condition});
+        options.cooling, options.condition, options.wire});
     parser.process(app);
 
     const auto setup = readSetup(parser, options);

@@ -115,6 +115,8 @@ void CachedLine::count(const Outcome& outcome)
     const bool up = outcome.kind != Outcome::Kind::NotSent;
     if (up != lineUp_ && log_)
         log_(up ? "serial line open again" : "serial line not open: " + outcome.error);
+    if (up && !lineUp_ && lineBack_)
+        lineBack_();
     lineUp_ = up;
 }
 

@@ -46,6 +46,8 @@ public:
     void send(const std::string& prefix, std::string_view button, Done done);
 
     void setObserver(Observer observer) { observer_ = std::move(observer); }
+    // Called when the line opens again after it could not be.
+    void setLineBack(std::function<void()> lineBack) { lineBack_ = std::move(lineBack); }
     const Counters& counters() const { return counters_; }
 
 private:
@@ -66,6 +68,7 @@ private:
     std::int64_t maxAgeUs_;
     Log log_;
     Observer observer_;
+    std::function<void()> lineBack_;
     std::map<Key, Result> results_;
     std::map<Key, std::shared_ptr<Waiters>> joinable_;
     Counters counters_;

@@ -3,11 +3,14 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
+#include <QRegularExpression>
 
 #include <algorithm>
+#include <functional>
 #include <set>
 
 #include "console/line_options.hpp"
+#include "pjlink/projector_mapping.hpp"
 
 namespace qm5::pjlink {
 
@@ -54,29 +57,105 @@ void readPassword(const QString& path, GatewayConfig& config)
     config.password = password.toStdString();
 }
 
+// "4352", "192.168.1.21:4352" or "[::1]:4352": an address of the projector's
+// own and its TCP port.
+std::optional<std::pair<std::optional<QHostAddress>, int>> readEndpoint(const QString& text)
+{
+    const qsizetype colon = text.lastIndexOf(':');
+    QString host = colon < 0 ? QString() : text.left(colon);
+    if (host.startsWith('[') && host.endsWith(']'))
+        host = host.mid(1, host.size() - 2);
+    bool ok = false;
+    const int port = text.mid(colon + 1).toInt(&ok);
+    if (!ok || port < 1 || port > 65535)
+        return std::nullopt;
+    std::optional<QHostAddress> address;
+    if (!host.isEmpty() && !(address = QHostAddress()).value().setAddress(host))
+        return std::nullopt;
+    return std::pair{address, port};
+}
+
 // The addresses as given, in the order of config.projectors.
 std::vector<std::string> readProjectors(const QStringList& values, GatewayConfig& config)
 {
     std::vector<std::string> addresses;
     std::set<std::string> prefixes;
-    std::set<int> ports;
+    std::set<std::pair<QString, int>> endpoints;
     for (const QString& value : values.isEmpty() ? QStringList{"single=4352"} : values) {
         const QStringList parts = value.split('=');
-        bool portOk = false;
-        const int port = parts.size() == 2 ? parts[1].toInt(&portOk) : 0;
         const auto prefix = parts.size() == 2 ? prefixOfAddress(parts[0]) : std::nullopt;
-        if (!prefix || !portOk || port < 1 || port > 65535)
-            throw Failure{"--projector " + value.toStdString() + ": want ADDRESS=TCPPORT, ADDRESS single or 001 to "
-                + "004, TCPPORT 1 to 65535"};
-        if (!prefixes.insert(*prefix).second || !ports.insert(port).second)
+        const auto endpoint = parts.size() == 2 ? readEndpoint(parts[1]) : std::nullopt;
+        if (!prefix || !endpoint)
+            throw Failure{"--projector " + value.toStdString() + ": want ADDRESS=[IP:]TCPPORT, ADDRESS single or 001 "
+                + "to 004, TCPPORT 1 to 65535"};
+        const auto& [ip, port] = *endpoint;
+        if (!prefixes.insert(*prefix).second || !endpoints.insert({ip ? ip->toString() : QString(), port}).second)
             throw Failure{"--projector " + value.toStdString() + ": that address or port is given twice"};
         addresses.push_back(parts[0].toLower().toStdString());
-        config.projectors.push_back({*prefix, {}, static_cast<quint16>(port), addresses.back()});
+        ProjectorPort p{*prefix, {}, static_cast<quint16>(port), addresses.back()};
+        p.listenAddress = ip;
+        config.projectors.push_back(std::move(p));
     }
     // Unaddressed frames reach every projector on the line, so all would answer at once.
     if (prefixes.count("") && prefixes.size() > 1)
         throw Failure{"--projector: single cannot share the line with addressed projectors"};
     return addresses;
+}
+
+// A text PJLink answers with: printable, within its length, and without "=",
+// which OpenLP cannot read in a value.
+std::string readText(const QString& value, qsizetype maxBytes, const std::string& option)
+{
+    const QByteArray text = value.toUtf8();
+    if (text.size() > maxBytes || !isPrintable(text, false) || text.contains('='))
+        throw Failure{option + ": at most " + std::to_string(maxBytes) + " bytes of printable text without \"=\""};
+    return text.toStdString();
+}
+
+// "[ADDRESS=]VALUE" options, by the projector they belong to.
+void readPerProjector(const QStringList& values, const std::string& option, GatewayConfig& config,
+    const std::function<void(ProjectorPort&, const QString&)>& set)
+{
+    for (const QString& value : values) {
+        const qsizetype equals = value.indexOf('=');
+        const QString address = equals < 0 ? QString() : value.left(equals);
+        const QString text = equals < 0 ? value : value.mid(equals + 1);
+        ProjectorPort* target = nullptr;
+        for (ProjectorPort& p : config.projectors) {
+            if (address.isEmpty() ? config.projectors.size() == 1 : p.address == address.toLower().toStdString())
+                target = &p;
+        }
+        if (!target)
+            throw Failure{option + " " + value.toStdString() + ": want ADDRESS=VALUE, ADDRESS one of --projector's"};
+        set(*target, text);
+    }
+}
+
+void readInputNames(const QStringList& values, GatewayConfig& config)
+{
+    for (const QString& value : values) {
+        const qsizetype equals = value.indexOf('=');
+        const std::string input = value.left(equals).toStdString();
+        if (equals < 0 || !findRow(inputs, &InputMapping::pjlink, input))
+            throw Failure{"--input-name " + value.toStdString() + ": want INPUT=TEXT, INPUT 11 to 14"};
+        config.inputNames[input] = readText(value.mid(equals + 1), maxNameBytes, "--input-name");
+    }
+}
+
+bool isMac(const QString& text)
+{
+    static const QRegularExpression mac("^[0-9A-Fa-f]{2}(:[0-9A-Fa-f]{2}){5}$");
+    return mac.match(text).hasMatch();
+}
+
+void readNotify(const QStringList& values, GatewayConfig& config)
+{
+    for (const QString& value : values) {
+        QHostAddress address;
+        if (!address.setAddress(value) || address.protocol() != QAbstractSocket::IPv4Protocol)
+            throw Failure{"--notify " + value.toStdString() + ": want an IPv4 address, e.g. 192.168.1.50"};
+        config.notify.push_back(address);
+    }
 }
 
 void readName(const QCommandLineParser& parser, const QCommandLineOption& option,
@@ -111,12 +190,25 @@ struct Options {
         "poll", "Ask every projector for its state every SECONDS, 0 for never (default 10).", "SECONDS", "10"};
     QCommandLineOption metrics{"metrics",
         "Serve Prometheus metrics on http://ADDRESS:PORT/metrics (ADDRESS default 127.0.0.1).", "[ADDRESS:]PORT"};
+    QCommandLineOption inputName{"input-name",
+        "INNM's answer for an input, 11 to 14 (default \"Input mode 1\" and so on). Repeat for each.", "INPUT=TEXT"};
+    QCommandLineOption serialNumber{
+        "serial-number", "SNUM's answer, the projector's serial number (default none).", "[ADDRESS=]TEXT"};
+    QCommandLineOption lampModel{"lamp-model", "RLMP's answer, the replacement lamp's model (default none).", "TEXT"};
+    QCommandLineOption filterModel{
+        "filter-model", "RFIL's answer, the replacement filter's model (default none).", "TEXT"};
+    QCommandLineOption noUdp{"no-udp", "Neither answer searches nor send notifications on UDP port 4352."};
+    QCommandLineOption notify{
+        "notify", "Send status notifications to UDP port 4352 of this controller too. Repeat for more.", "ADDRESS"};
+    QCommandLineOption mac{"mac",
+        "The MAC a search is answered with (default one derived from this host and the address).", "[ADDRESS=]MAC"};
 
     void addTo(QCommandLineParser& parser) const
     {
         parser.addOptions({help, version});
         line.addTo(parser);
-        parser.addOptions({projector, listen, passwordFile, name, poll, metrics});
+        parser.addOptions({projector, listen, passwordFile, name, poll, metrics, inputName, serialNumber, lampModel,
+            filterModel, noUdp, notify, mac});
     }
 };
 
@@ -145,6 +237,25 @@ int readPoll(const QString& value)
     return static_cast<int>(seconds * 1000);
 }
 
+// What Class 2 answers, and where its datagrams go.
+void readClassTwo(const QCommandLineParser& parser, const Options& o, GatewayConfig& config)
+{
+    readInputNames(parser.values(o.inputName), config);
+    readPerProjector(parser.values(o.serialNumber), "--serial-number", config,
+        [](ProjectorPort& p, const QString& text) { p.serialNumber = readText(text, 32, "--serial-number"); });
+    if (parser.isSet(o.lampModel))
+        config.lampModel = readText(parser.value(o.lampModel), maxNameBytes, "--lamp-model");
+    if (parser.isSet(o.filterModel))
+        config.filterModel = readText(parser.value(o.filterModel), maxNameBytes, "--filter-model");
+    config.udp = !parser.isSet(o.noUdp);
+    readNotify(parser.values(o.notify), config);
+    readPerProjector(parser.values(o.mac), "--mac", config, [](ProjectorPort& p, const QString& text) {
+        if (!isMac(text))
+            throw Failure{"--mac " + text.toStdString() + ": want six pairs of hex digits, e.g. 02:00:5E:10:00:01"};
+        p.mac = text.toUpper().toStdString();
+    });
+}
+
 GatewayConfig readConfig(const QCommandLineParser& parser, const Options& o)
 {
     if (!parser.positionalArguments().isEmpty())
@@ -167,6 +278,7 @@ GatewayConfig readConfig(const QCommandLineParser& parser, const Options& o)
     config.pollMs = readPoll(parser.value(o.poll));
     if (parser.isSet(o.metrics))
         config.metrics = readMetrics(parser.value(o.metrics));
+    readClassTwo(parser, o, config);
     return config;
 }
 

@@ -61,8 +61,8 @@ void powerFamilies(Exposition& e, const Projectors& projectors)
             continue;
         const ErrorStatus status = errorStatusOf(*r.power);
         for (std::size_t i = 0; i < status.digits.size(); ++i) {
-            e.sample({{"projector", name}, {"component", std::string(ErrorStatus::components[i])}},
-                status.digits[i] - '0');
+            e.sample(
+                {{"projector", name}, {"component", std::string(ErrorStatus::components[i])}}, status.digits[i] - '0');
         }
     }
 }

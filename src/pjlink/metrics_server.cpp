@@ -112,9 +112,8 @@ private:
 
     void respond(const char* status, const char* type, const std::string& body, bool keep, const char* extra = "")
     {
-        std::string head = std::string("HTTP/1.1 ") + status + "\r\nContent-Type: " + type
-            + "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n" + extra
-            + (keep ? "" : "Connection: close\r\n") + "\r\n";
+        std::string head = std::string("HTTP/1.1 ") + status + "\r\nContent-Type: " + type + "\r\nContent-Length: "
+            + std::to_string(body.size()) + "\r\n" + extra + (keep ? "" : "Connection: close\r\n") + "\r\n";
         socket_->write(head.data(), static_cast<qint64>(head.size()));
         socket_->write(body.data(), static_cast<qint64>(body.size()));
         if (!keep)

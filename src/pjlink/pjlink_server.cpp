@@ -21,13 +21,37 @@ constexpr qint64 readBufferBytes = 4 * maxLineBytes;
 constexpr qint64 maxUnsentBytes = 4 * maxLineBytes;
 constexpr int closeGraceMs = 1000;
 
+// Whether a digest as a client sent it is the one expected: as the same
+// number in hex, so leading zeros may be left out (openHAB writes the digest
+// as a number and drops them) and either case is fine. Nothing else is
+// taken: at most 32 hex digits, at least one.
+bool sameDigest(std::string_view sent, std::string_view expected)
+{
+    if (sent.empty() || sent.size() > digestLength)
+        return false;
+    const auto significant = [](std::string_view hex) {
+        return hex.substr(std::min(hex.find_first_not_of('0'), hex.size()));
+    };
+    const std::string_view a = significant(sent);
+    const std::string_view b = significant(expected);
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const char c = a[i] >= 'A' && a[i] <= 'F' ? static_cast<char>(a[i] - 'A' + 'a') : a[i];
+        if (c != b[i])
+            return false;
+    }
+    return true;
+}
+
 class Client : public QObject {
 public:
     Client(QTcpSocket* socket, PjlinkProjector& projector, int idleMs, const std::optional<std::string>& password,
-        QObject* parent)
+        std::function<void(const QHostAddress&)> seen, QObject* parent)
         : QObject(parent)
         , socket_(socket)
         , projector_(projector)
+        , seen_(std::move(seen))
     {
         socket_->setParent(this);
         socket_->setReadBufferSize(readBufferBytes);
@@ -51,8 +75,10 @@ public:
     }
 
 private:
-    bool authenticated() const { return expectedDigest_.empty(); }
-    std::size_t lineLimit() const { return maxLineBytes - 1 + (authenticated() ? 0 : digestLength); }
+    bool authenticated() const { return expectedDigest_.empty() || authenticated_; }
+    // With a password any line may carry the digest: Companion sends it in
+    // front of every command.
+    std::size_t lineLimit() const { return maxLineBytes - 1 + (expectedDigest_.empty() ? 0 : digestLength); }
 
     void write(const std::string& bytes) { socket_->write(bytes.data(), static_cast<qint64>(bytes.size())); }
 
@@ -94,14 +120,14 @@ private:
             line.remove_prefix(1);
         if (line.empty())
             return;
-        if (!authenticated()) {
-            const bool right = line.size() >= digestLength
-                && QByteArray::fromStdString(std::string(line.substr(0, digestLength))).toLower()
-                    == QByteArray::fromStdString(expectedDigest_);
-            if (!right)
+        if (!expectedDigest_.empty()) {
+            // The digest stands before the command's "%": needed on the
+            // first line, checked again whenever a later one carries it.
+            const std::string_view digest = line.substr(0, line.find('%'));
+            if ((!authenticated_ || !digest.empty()) && !sameDigest(digest, expectedDigest_))
                 return refuse(std::string(wrongPassword) + terminator);
-            expectedDigest_.clear();
-            line.remove_prefix(digestLength);
+            authenticated_ = true;
+            line.remove_prefix(digest.size());
             if (line.empty())
                 return;
         }
@@ -120,6 +146,8 @@ private:
     void answered(const std::string& line)
     {
         write(line);
+        if (seen_)
+            seen_(socket_->peerAddress());
         busy_ = false;
         idle_.start();
         readLines();
@@ -129,11 +157,12 @@ private:
     // the line is dropped as it comes.
     void tooLong()
     {
-        const auto command = authenticated() ? parseCommand(pending_) : std::nullopt;
+        const std::string_view line = std::string_view(pending_).substr(std::min(pending_.find('%'), pending_.size()));
+        const auto command = authenticated() ? parseCommand(line) : std::nullopt;
         pending_.clear();
         if (!command)
             return refuse(authenticated() ? std::string() : std::string(wrongPassword) + terminator);
-        const bool known = command->classDigit == '1' && findCommand(command->body);
+        const bool known = findCommand(command->classDigit, command->body) != nullptr;
         write(answerLine(*command, known ? outOfParameter : undefinedCommand));
         skipping_ = true;
     }
@@ -160,8 +189,10 @@ private:
 
     QTcpSocket* socket_;
     PjlinkProjector& projector_;
+    std::function<void(const QHostAddress&)> seen_;
     QTimer idle_;
-    std::string expectedDigest_; // empty once authenticated, or without a password
+    std::string expectedDigest_; // empty without a password
+    bool authenticated_ = false;
     std::string pending_;
     bool busy_ = false;
     bool reading_ = false;
@@ -195,7 +226,7 @@ void PjlinkServer::acceptClients()
             continue;
         }
         ++clients_;
-        auto* client = new Client(socket, projector_, limits_.idleMs, password_, this);
+        auto* client = new Client(socket, projector_, limits_.idleMs, password_, controllerSeen_, this);
         connect(client, &QObject::destroyed, this, [this] { --clients_; });
     }
 }

@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QTcpServer>
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -30,6 +31,8 @@ public:
     QString errorString() const { return server_.errorString(); }
     quint16 port() const { return server_.serverPort(); }
     int clientCount() const { return clients_; }
+    // Told the address of every client whose command was answered.
+    void setControllerSeen(std::function<void(const QHostAddress&)> seen) { controllerSeen_ = std::move(seen); }
 
 private:
     void acceptClients();
@@ -39,6 +42,7 @@ private:
     std::optional<std::string> password_;
     QTcpServer server_;
     int clients_ = 0;
+    std::function<void(const QHostAddress&)> controllerSeen_;
 };
 
 } // namespace qm5::pjlink

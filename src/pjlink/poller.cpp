@@ -4,8 +4,8 @@
 
 namespace qm5::pjlink {
 
-Poller::Poller(CachedLine& line, Clock& clock, ProjectorWatch& watch, std::vector<std::string> prefixes,
-    int periodMs, WallClock wallClock, Log log)
+Poller::Poller(CachedLine& line, Clock& clock, ProjectorWatch& watch, std::vector<std::string> prefixes, int periodMs,
+    WallClock wallClock, Log log)
     : line_(line)
     , clock_(clock)
     , watch_(watch)

@@ -1,9 +1,6 @@
 #include "pjlink/projector_mapping.hpp"
 
 #include "pjlink/pjlink_command.hpp"
-#include "protocol/frame.hpp"
-#include "protocol/lamp_table.hpp"
-#include "protocol/transcript.hpp"
 
 namespace qm5::pjlink {
 
@@ -31,18 +28,87 @@ std::string lampsText(const Outcome& hours, const Outcome& lamps)
     return text;
 }
 
-// AVMT's answer of a mute reading: x1 for a mute on, x0 for none; none
-// while no picture is shown.
-std::optional<std::string> avmtOf(const MuteReading& mute)
+std::string inputList()
 {
-    if (mute.signal != MuteReading::Signal::Present)
-        return std::nullopt;
-    if (mute.video && mute.audio)
-        return "31";
-    return mute.video ? "11" : mute.audio ? "21" : "30";
+    std::string list;
+    for (const InputMapping& input : inputs)
+        list.append(list.empty() ? "" : " ").append(input.pjlink);
+    return list;
+}
+
+// The input resolution, which the projector never tells: "*" for a signal
+// of a resolution unknown, "-" for none; ERR3 while no picture is shown.
+std::string inputResolution(const Outcome& mute)
+{
+    const auto reading = readMute(mute.reply);
+    if (!reading)
+        return std::string(projectorFailure);
+    switch (reading->signal) {
+    case MuteReading::Signal::Present:
+        return "*";
+    case MuteReading::Signal::None:
+        return "-";
+    case MuteReading::Signal::Standby:
+        break;
+    }
+    return std::string(unavailableTime);
+}
+
+std::string inputName(const ProjectorFacts& facts, std::string_view parameter)
+{
+    const auto input = inputNameAsked(parameter);
+    const auto named = input ? facts.inputNames.find(std::string(*input)) : facts.inputNames.end();
+    return named != facts.inputNames.end() ? named->second : std::string(outOfParameter);
+}
+
+// The answer of a query that reads nothing from the line.
+std::string answerFromFacts(Reading reading, const ProjectorFacts& facts, std::string_view parameter)
+{
+    switch (reading) {
+    case Reading::InputList:
+        return inputList();
+    case Reading::Name:
+        return facts.name;
+    case Reading::Manufacturer:
+        return std::string(manufacturer);
+    case Reading::Product:
+        return std::string(product);
+    case Reading::OtherInformation:
+        return std::string(otherInformation);
+    case Reading::Class:
+        return std::string(pjlinkClass);
+    case Reading::SerialNumber:
+        return facts.serialNumber;
+    case Reading::SoftwareVersion:
+    case Reading::RecommendedResolution:
+        return {}; // the projector tells neither
+    case Reading::InputName:
+        return inputName(facts, parameter);
+    case Reading::FilterTime:
+        return "0"; // a filter time the projector does not count
+    case Reading::LampModel:
+        return facts.lampModel;
+    case Reading::FilterModel:
+        return facts.filterModel;
+    case Reading::Freeze:
+        return facts.frozen ? "1" : "0";
+    default:
+        break;
+    }
+    return std::string(outOfParameter);
 }
 
 } // namespace
+
+const CommandRow* findCommand(char classDigit, std::string_view body)
+{
+    const CommandRow* row = findRow(commands, &CommandRow::body, body);
+    if (!row || body == "SRCH" || body == "LKUP")
+        return nullptr;
+    if (classDigit == '1')
+        return row; // a Class 2 command under "%1" too: see the header
+    return classDigit == '2' && (row->classes & classTwo) ? row : nullptr;
+}
 
 std::optional<Setting> findSetting(std::string_view body, std::string_view parameter)
 {
@@ -51,10 +117,8 @@ std::optional<Setting> findSetting(std::string_view body, std::string_view param
             return s;
     }
     if (body == "INPT") {
-        for (const InputMapping& input : inputs) {
-            if (input.pjlink == parameter)
-                return Setting{body, input.pjlink, input.button, Needs::On};
-        }
+        if (const InputMapping* input = findRow(inputs, &InputMapping::pjlink, parameter))
+            return Setting{body, input->pjlink, input->button, Needs::On};
     }
     return std::nullopt;
 }
@@ -64,7 +128,22 @@ std::optional<PowerReading> powerOf(const Outcome& status)
     return status.kind == Outcome::Kind::Answered ? readPower(status.reply) : std::nullopt;
 }
 
-std::string answerQuery(const CommandRow& row, std::span<const Outcome> replies, std::string_view name)
+std::optional<std::string_view> inputNameAsked(std::string_view parameter)
+{
+    if (parameter.size() < 2 || parameter[0] != '?')
+        return std::nullopt;
+    return parameter.substr(1);
+}
+
+std::string avmtOf(const MuteReading& mute)
+{
+    if (mute.video && mute.audio)
+        return "31";
+    return mute.video ? "11" : mute.audio ? "21" : "30";
+}
+
+std::string answerQuery(
+    const CommandRow& row, std::span<const Outcome> replies, const ProjectorFacts& facts, std::string_view parameter)
 {
     const auto failure = std::string(projectorFailure);
     switch (row.reading) {
@@ -85,28 +164,19 @@ std::string answerQuery(const CommandRow& row, std::span<const Outcome> replies,
         const auto mute = readMute(replies[0].reply);
         if (!mute)
             return failure;
-        return avmtOf(*mute).value_or(std::string(unavailableTime));
+        // Without a picture the projector tells no mutes: the ones last known stand.
+        if (mute->signal != MuteReading::Signal::Present)
+            return avmtOf(facts.knownMutes.value_or(MuteReading{}));
+        return avmtOf(*mute);
     }
     case Reading::Lamps:
         return lampsText(replies[0], replies[1]);
-    case Reading::InputList: {
-        std::string list;
-        for (const InputMapping& input : inputs)
-            list.append(list.empty() ? "" : " ").append(input.pjlink);
-        return list;
+    case Reading::InputResolution:
+        return inputResolution(replies[0]);
+    default:
+        break;
     }
-    case Reading::Name:
-        return std::string(name);
-    case Reading::Manufacturer:
-        return std::string(manufacturer);
-    case Reading::Product:
-        return std::string(product);
-    case Reading::OtherInformation:
-        return std::string(otherInformation);
-    case Reading::Class:
-        return std::string(pjlinkClass);
-    }
-    return failure;
+    return answerFromFacts(row.reading, facts, parameter);
 }
 
 } // namespace qm5::pjlink

@@ -61,12 +61,12 @@ void ProjectorWatch::note(const std::string& prefix, std::string_view button, co
         // Counted every time, told once a query: a projector that always
         // answers so would fill the log.
         if (unparsed_[query->name]++ == 0 && log_)
-            log_("a reply to the " + std::string(query->name) + " query had a shape no reading is known for:"
-                + renderTranscript(outcome.reply));
+            log_("a reply to the " + std::string(query->name)
+                + " query had a shape no reading is known for:" + renderTranscript(outcome.reply));
         return;
     }
     if (changed_)
-        changed_(prefix, before, readings);
+        changed_(prefix, button, before, readings);
 }
 
 ProjectorReadings ProjectorWatch::readings(const std::string& prefix) const

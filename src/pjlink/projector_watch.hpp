@@ -39,8 +39,9 @@ extern const std::array<WatchedQuery, 7> watchedQueries;
 class ProjectorWatch {
 public:
     using Log = std::function<void(const std::string&)>;
-    using Changed = std::function<void(const std::string& prefix, const ProjectorReadings& before,
-        const ProjectorReadings& after)>;
+    // A reading was read: the query's button, what was known before, and now.
+    using Changed = std::function<void(const std::string& prefix, std::string_view button,
+        const ProjectorReadings& before, const ProjectorReadings& after)>;
 
     explicit ProjectorWatch(Log log = {});
 

@@ -46,7 +46,8 @@ TEST(MetricsExposition, KnownReadingsInBaseUnitsAndTheUnknownLeftOut)
              "qm5_error_status{projector=\"001\",component=\"lamp\"} 0",
              "qm5_lamp_operating_seconds{projector=\"001\",lamp=\"4\"} 2808000",
              "qm5_lamp_on{projector=\"001\",lamp=\"1\"} 1", "qm5_lamp_on{projector=\"001\",lamp=\"2\"} 0",
-             "qm5_lamp_on{projector=\"001\",lamp=\"4\"} 1", "qm5_temperature_celsius{projector=\"001\",sensor=\"1\"} 35.5",
+             "qm5_lamp_on{projector=\"001\",lamp=\"4\"} 1",
+             "qm5_temperature_celsius{projector=\"001\",sensor=\"1\"} 35.5",
              "qm5_temperature_celsius{projector=\"001\",sensor=\"2\"} 41",
              "qm5_pressure_pascals{projector=\"001\"} 101300", "qm5_input{projector=\"001\"} 3",
              "qm5_signal_present{projector=\"001\"} 0", "qm5_serial_exchanges_total{outcome=\"missing\"} 3",
@@ -76,8 +77,9 @@ struct PollRig {
             watch.note(prefix, button, outcome);
         });
         serial.open();
-        poller = std::make_unique<pjlink::Poller>(line, clock, watch, std::vector<std::string>{"A001", "A002"},
-            periodMs, [this] { return clock.now(); }, [this](const std::string& text) { logged.push_back(text); });
+        poller = std::make_unique<pjlink::Poller>(
+            line, clock, watch, std::vector<std::string>{"A001", "A002"}, periodMs, [this] { return clock.now(); },
+            [this](const std::string& text) { logged.push_back(text); });
     }
 };
 
@@ -86,7 +88,7 @@ TEST(Poller, RequestsGoFirstEveryQueryIsReadAndRoundsKeepTheirPeriod)
     PollRig rig(1000);
     rig.poller->start();
     // A client's query while the first poll is on the wire goes next.
-    rig.line.query("A002", c::lampTimeQuery, [](const Outcome&) { });
+    rig.line.query("A002", c::lampTimeQuery, [](const Outcome&) {});
     rig.clock.advance(50);
     ASSERT_GE(rig.serial.writes.size(), 3u);
     EXPECT_EQ(std::vector(rig.serial.writes.begin(), rig.serial.writes.begin() + 3),
@@ -122,8 +124,7 @@ TEST(Poller, ASilentProjectorIsDownAndTheRestStillAnswer)
     rig.clock.advance(1900);
     EXPECT_TRUE(rig.watch.readings("A001").up);
     EXPECT_FALSE(rig.watch.readings("A002").up);
-    EXPECT_EQ(std::count(rig.serial.writes.begin(), rig.serial.writes.end(), "A002CR0\r"), 1)
-        << "not asked the rest";
+    EXPECT_EQ(std::count(rig.serial.writes.begin(), rig.serial.writes.end(), "A002CR0\r"), 1) << "not asked the rest";
     // The line itself goes: nothing can be sent, so nobody is up.
     rig.serial.close();
     rig.serial.failingPorts[1] = "gone";

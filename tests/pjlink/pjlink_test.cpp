@@ -27,10 +27,10 @@ TEST_F(PjlinkGateway, EveryCommandInStandbyAndOn)
     start();
     auto client = connect();
     expectAnswers(*client,
-        {{"%1POWR ?", "%1POWR=0"}, {"%1INPT ?", "%1INPT=11"}, {"%1AVMT ?", "%1AVMT=ERR3"},
-            {"%1ERST ?", "%1ERST=000000"}, {"%1LAMP ?", "%1LAMP=120 0 340 0 560 0 780 0"},
-            {"%1INST ?", "%1INST=11 12 13 14"}, {"%1NAME ?", "%1NAME=QM5 single"}, {"%1INF1 ?", "%1INF1=ORVA"},
-            {"%1INF2 ?", "%1INF2=QM5"}, {"%1INFO ?", "%1INFO=RS-232C via qm5-pjlink"}, {"%1CLSS ?", "%1CLSS=1"},
+        {{"%1POWR ?", "%1POWR=0"}, {"%1INPT ?", "%1INPT=11"}, {"%1AVMT ?", "%1AVMT=30"}, {"%1ERST ?", "%1ERST=000000"},
+            {"%1LAMP ?", "%1LAMP=120 0 340 0 560 0 780 0"}, {"%1INST ?", "%1INST=11 12 13 14"},
+            {"%1NAME ?", "%1NAME=QM5 single"}, {"%1INF1 ?", "%1INF1=ORVA"}, {"%1INF2 ?", "%1INF2=QM5"},
+            {"%1INFO ?", "%1INFO=RS-232C via qm5-pjlink"}, {"%1CLSS ?", "%1CLSS=2"},
             // Picture and input want the lamps lit.
             {"%1INPT 12", "%1INPT=ERR3"}, {"%1AVMT 31", "%1AVMT=ERR3"}, {"%1POWR 1", "%1POWR=OK"}});
     runLoopFor(1300);
@@ -123,7 +123,7 @@ TEST_F(PjlinkGateway, PasswordRightAndWrong)
                                                          : "";
         EXPECT_EQ(client.ask(sent + "%1POWR ?"), answer);
         // Once in, a connection needs no digest; a wrong one is closed.
-        EXPECT_EQ(client.ask("%1CLSS ?"), digest == Digest::Right ? "%1CLSS=1" : closed);
+        EXPECT_EQ(client.ask("%1CLSS ?"), digest == Digest::Right ? "%1CLSS=2" : closed);
     }
     EXPECT_EQ(greetings.size(), std::size(rows)) << "a fresh random number every connection";
 }
@@ -134,7 +134,7 @@ TEST_F(PjlinkGateway, SilentProjectorAnswersErr4AndFixedAnswersStillCome)
     auto client = connect();
     expectAnswers(*client,
         {{"%1POWR ?", "%1POWR=ERR4"}, {"%1POWR 1", "%1POWR=ERR4"}, {"%1LAMP ?", "%1LAMP=ERR4"},
-            {"%1CLSS ?", "%1CLSS=1"}, {"%1INST ?", "%1INST=11 12 13 14"}});
+            {"%1CLSS ?", "%1CLSS=2"}, {"%1INST ?", "%1INST=11 12 13 14"}});
 }
 
 TEST_F(PjlinkGateway, BadLinesGetPJLinkAnswersOrAreClosed)
@@ -148,11 +148,11 @@ TEST_F(PjlinkGateway, BadLinesGetPJLinkAnswersOrAreClosed)
         {"%1XXXX ?\r", {"%1XXXX=ERR1"}},
         {"%1powr ?\r", {"%1powr=ERR1"}},
         {"%2POWR ?\r", {"%2POWR=ERR1"}},
-        {"%1POWR 2\r%1POWR\r%1INPT 21\r%1AVMT 11\r%1CLSS 1\r",
+        {"%1POWR 2\r%1POWR\r%1INPT 21\r%1AVMT 21\r%1CLSS 1\r",
             {"%1POWR=ERR2", "%1POWR=ERR2", "%1INPT=ERR2", "%1AVMT=ERR2", "%1CLSS=ERR2"}},
         // Over PJLink's length: answered at once, the rest of the line dropped as it comes.
-        {"%1NAME " + std::string(300, 'x') + "\r%1CLSS ?\r", {"%1NAME=ERR2", "%1CLSS=1"}},
-        {"\r\r%1CLSS ?\r\n%1CLSS ?\r\n", {"%1CLSS=1", "%1CLSS=1"}},
+        {"%1NAME " + std::string(300, 'x') + "\r%1CLSS ?\r", {"%1NAME=ERR2", "%1CLSS=2"}},
+        {"\r\r%1CLSS ?\r\n%1CLSS ?\r\n", {"%1CLSS=2", "%1CLSS=2"}},
         {"GET / HTTP/1.0\r\n\r\n", {std::string(closed)}},
         {std::string(1000, '\0'), {std::string(closed)}},
     };
@@ -180,7 +180,7 @@ TEST_F(PjlinkGateway, EightClientsPollingAreEachAnsweredTheirOwn)
 {
     start();
     const std::pair<std::string, std::string> polls[] = {{"%1POWR ?", "%1POWR=0"}, {"%1INPT ?", "%1INPT=11"},
-        {"%1ERST ?", "%1ERST=000000"}, {"%1LAMP ?", "%1LAMP=120 0 340 0 560 0 780 0"}, {"%1AVMT ?", "%1AVMT=ERR3"},
+        {"%1ERST ?", "%1ERST=000000"}, {"%1LAMP ?", "%1LAMP=120 0 340 0 560 0 780 0"}, {"%1AVMT ?", "%1AVMT=30"},
         {"%1NAME ?", "%1NAME=QM5 single"}, {"%1POWR ?", "%1POWR=0"}, {"%1INST ?", "%1INST=11 12 13 14"}};
     std::vector<std::unique_ptr<Client>> clients;
     for (std::size_t i = 0; i < std::size(polls); ++i)
@@ -227,7 +227,7 @@ TEST(PjlinkMapping, KnownAnswersForRepliesTheModelDoesNotGive)
         answered.reply = std::move(bytes);
         return answered;
     };
-    const auto row = [](std::string_view body) { return *pjlink::findCommand(body); };
+    const auto row = [](std::string_view body) { return *pjlink::findCommand('1', body); };
     struct Row {
         std::string_view body;
         std::vector<Outcome> replies;
@@ -236,7 +236,7 @@ TEST(PjlinkMapping, KnownAnswersForRepliesTheModelDoesNotGive)
     const Row rows[] = {
         {"AVMT", {reply("01\r")}, "11"},
         {"AVMT", {reply("02\r")}, "21"},
-        {"AVMT", {reply("80\r")}, "ERR3"},
+        {"AVMT", {reply("80\r")}, "30"}, // no signal, no mutes known
         {"AVMT", {reply("ff\r")}, "ERR4"},
         {"POWR", {reply("08\r")}, "1"},
         {"ERST", {reply("28\r")}, "001000"},
@@ -249,7 +249,8 @@ TEST(PjlinkMapping, KnownAnswersForRepliesTheModelDoesNotGive)
         {"LAMP", {reply("0120 0340 0560 0780\r"), reply("30\r")}, "ERR4"},
     };
     for (const Row& r : rows)
-        EXPECT_EQ(pjlink::answerQuery(row(r.body), r.replies, "x"), r.answer) << r.body << " " << r.replies[0].reply;
+        EXPECT_EQ(pjlink::answerQuery(row(r.body), r.replies, {}, "?"), r.answer)
+            << r.body << " " << r.replies[0].reply;
 }
 
 TEST(PjlinkOptions, MistakesExitTwoWithOneLineAndGoodOnesRun)

@@ -34,6 +34,11 @@ struct RigSetup {
     int resultMaxAgeMs = 1000;
     int pollMs = 0; // the frames on the line are the clients' alone
     std::optional<pjlink::MetricsEndpoint> metrics{};
+    bool udp = false; // the tests of searches and notifications turn it on
+    std::map<std::string, std::string> inputNames{};
+    std::string lampModel{};
+    std::vector<QHostAddress> notify{};
+    QHostAddress listen{QHostAddress::LocalHost};
 };
 
 class PjlinkGateway : public ::testing::Test {
@@ -55,12 +60,17 @@ protected:
         config.resultMaxAgeMs = setup.resultMaxAgeMs;
         config.pollMs = setup.pollMs;
         config.metrics = setup.metrics;
+        config.udp = setup.udp;
+        config.notify = setup.notify;
+        config.listenAddress = listenAddress = setup.listen;
+        config.inputNames = setup.inputNames;
+        config.lampModel = setup.lampModel;
         gateway = std::make_unique<pjlink::Gateway>(*serial, clock, config);
         ASSERT_EQ(gateway->listen(), std::nullopt);
     }
     std::unique_ptr<Client> connect(std::size_t projector = 0, bool greet = true)
     {
-        auto client = std::make_unique<Client>(gateway->ports().at(projector));
+        auto client = std::make_unique<Client>(gateway->ports().at(projector), listenAddress);
         if (greet) {
             EXPECT_EQ(client->line(), "PJLINK 0");
         }
@@ -77,6 +87,7 @@ protected:
     const std::string device = scratch.filePath("qm5rsc-com1").toStdString();
     sim::PathLink link;
     QtClock clock;
+    QHostAddress listenAddress;
     std::unique_ptr<sim::Line> line;
     std::unique_ptr<sim::PtyEndpoint> endpoint;
     std::unique_ptr<QtSerialControl> serial;

@@ -41,8 +41,8 @@ TEST(Readings, NumbersFromTheShapesWeKnowAndNothingFromOthers)
 
     // The panel's formula; "NG" and ".6", which the panel shows as 106 hPa, are no reading.
     const std::pair<std::string, std::optional<int>> pressures[] = {{"512\r", 650}, {"0512\r", 650}, {"853\r", 1013},
-        {"12.5\r", 118}, {"13.5\r", 120}, {"-5\r", 100}, {"+5\r", 111}, {"NG\r", std::nullopt},
-        {".6\r", std::nullopt}, {"5.\r", std::nullopt}, {"5 12\r", std::nullopt}, {"\x06\r", std::nullopt}};
+        {"12.5\r", 118}, {"13.5\r", 120}, {"-5\r", 100}, {"+5\r", 111}, {"NG\r", std::nullopt}, {".6\r", std::nullopt},
+        {"5.\r", std::nullopt}, {"5 12\r", std::nullopt}, {"\x06\r", std::nullopt}};
     for (const auto& [reply, hpa] : pressures)
         EXPECT_EQ(readPressureHpa(reply), hpa) << reply;
 
@@ -61,8 +61,8 @@ TEST(Readings, StatesAndFlags)
     EXPECT_TRUE(power("28\r").state == PowerState::Cooling && power("28\r").temperatureWarning);
     EXPECT_TRUE(power("81\r").state == PowerState::Standby && power("81\r").allLampsFailed);
     EXPECT_EQ(readPower("A0\r").has_value(), false);
-    EXPECT_EQ(warningNames(power("24\r")),
-        (std::vector<std::string_view>{"temperature", "lamps-off-by-power-management"}));
+    EXPECT_EQ(
+        warningNames(power("24\r")), (std::vector<std::string_view>{"temperature", "lamps-off-by-power-management"}));
     const ErrorStatus failed = errorStatusOf(power("10\r"));
     EXPECT_EQ(std::string(failed.digits.begin(), failed.digits.end()), "000002");
     const ErrorStatus lamps = errorStatusOf(power("21\r"));
