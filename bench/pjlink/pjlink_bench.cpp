@@ -157,7 +157,11 @@ int benchLoad()
     const int queries = smoke() ? 20 : 200;
     const std::pair<std::string, std::string> polls[] = {{"%1POWR ?", "%1POWR=0"}, {"%1INPT ?", "%1INPT=11"},
         {"%1AVMT ?", "%1AVMT=30"}, {"%1ERST ?", "%1ERST=000000"}, {"%1LAMP ?", "%1LAMP=120 0 340 0 560 0 780 0"},
-        {"%1NAME ?", "%1NAME=QM5 single"}, {"%1INST ?", "%1INST=11 12 13 14"}, {"%1CLSS ?", "%1CLSS=2"}};
+        {"%1NAME ?", "%1NAME=QM5 single"}, {"%1INST ?", "%1INST=11 12 13 14"}, {"%1CLSS ?", "%1CLSS=2"},
+        // What a Class 2 client such as Companion polls besides.
+        {"%2SNUM ?", "%2SNUM="}, {"%2SVER ?", "%2SVER="}, {"%2RLMP ?", "%2RLMP="}, {"%2RFIL ?", "%2RFIL="},
+        {"%2RRES ?", "%2RRES="}, {"%2FILT ?", "%2FILT=0"}, {"%2FREZ ?", "%2FREZ=0"},
+        {"%2INNM ?12", "%2INNM=Input mode 2"}, {"%2IRES ?", "%2IRES=ERR3"}, {"%2INPT ?", "%2INPT=11"}};
 
     VirtualProjector projector;
     const quint16 port = test::freeTcpPort();
@@ -221,7 +225,8 @@ int benchLoad()
         fmt("RSS +%ld KiB, %d mismatched", growth, mismatched.load()), "RSS growth ≤ 1 MiB, 0 mismatched",
         growth <= 1024 && mismatched == 0);
     note(fmt("PJLink load: the qm5-pjlink daemon on a qm5-virtual-projector with --delay 0; %d clients on one port, "
-             "each asking %d queries in turn (POWR, INPT, AVMT, ERST, LAMP, NAME, INST, CLSS) and waiting for each "
+             "each asking %d queries in turn (POWR, INPT, AVMT, ERST, LAMP, NAME, INST, CLSS and the Class 2 SNUM, "
+             "SVER, RLMP, RFIL, RRES, FILT, FREZ, INNM, IRES, INPT) and waiting for each "
              "answer; median %.2f ms. RSS (VmRSS) read every 10 ms from after a first warm round to the end, "
              "%ld KiB at the start.",
         clients, queries, s.median, rssBefore));

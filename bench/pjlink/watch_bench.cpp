@@ -177,9 +177,8 @@ int benchPollingAndRequests()
     const Stats on = summarise(samples[1]);
     // The longest exchange a poll holds the line for: lamp hours, 28 bytes.
     const double oneExchange = (8 + 20) * 10 * 1000.0 / 19200 + replyDelayMs;
-    row("PJLink POWR ? while polling (19 200 baud)", msPair(on), msPair(off),
-        fmt("p99 +%.1f ms", on.p99 - off.p99), fmt("p99 + at most one exchange (%.1f ms)", oneExchange),
-        on.p99 - off.p99 <= oneExchange);
+    row("PJLink POWR ? while polling (19 200 baud)", msPair(on), msPair(off), fmt("p99 +%.1f ms", on.p99 - off.p99),
+        fmt("p99 + at most one exchange (%.1f ms)", oneExchange), on.p99 - off.p99 <= oneExchange);
     note(fmt("Polling against requests: %d POWR ? to projector 001 of four (results kept for no time) on a "
              "qm5-virtual-projector carrying its line at 19 200 baud with a %d ms reply delay; polls back to back, "
              "requests 7 to 19 ms apart. Middle column: the same with polling off.",
@@ -192,8 +191,8 @@ int benchPollRound()
     const int rounds = smoke() ? 1 : 5;
     for (const long baud : {19200L, 9600L}) {
         const std::string settings = std::to_string(baud) + ",N,8,1";
-        VirtualProjector projectors({"--delay", QString::number(replyDelayMs), "--addresses", "1,2,3,4", "--wire",
-            QString::number(baud)});
+        VirtualProjector projectors(
+            {"--delay", QString::number(replyDelayMs), "--addresses", "1,2,3,4", "--wire", QString::number(baud)});
         InProcess gateway(projectors.path(), 1, settings);
         // The first round opens the line; time the ones after it.
         test::runLoopUntil([&] { return gateway.gateway.pollRounds() >= 1; }, 30000);

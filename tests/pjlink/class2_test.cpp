@@ -35,8 +35,8 @@ TEST_F(PjlinkGateway, EveryClassTwoCommandUnderBothClasses)
             {"%2SRCH", "%2SRCH=ERR1"}, {"%2INPT 13", "%2INPT=ERR3"}, {"%1POWR 1", "%1POWR=OK"}});
     runLoopFor(1300);
     expectAnswers(*client,
-        Rows{{"%2IRES ?", "%2IRES=*"}, {"%2INPT 13", "%2INPT=OK"}, {"%2INPT ?", "%2INPT=13"},
-            {"%2FREZ 1", "%2FREZ=OK"}, {"%2FREZ ?", "%2FREZ=1"}, {"%1POWR ?", "%1POWR=1"}});
+        Rows{{"%2IRES ?", "%2IRES=*"}, {"%2INPT 13", "%2INPT=OK"}, {"%2INPT ?", "%2INPT=13"}, {"%2FREZ 1", "%2FREZ=OK"},
+            {"%2FREZ ?", "%2FREZ=1"}, {"%1POWR ?", "%1POWR=1"}});
     EXPECT_EQ(line->projector(1)->setting(sim::Setting::Freeze), 1);
     EXPECT_EQ(line->projector(1)->input(), 3);
     // Frozen since it was switched on; switched off and on, no longer.
@@ -80,8 +80,8 @@ TEST_F(PjlinkGateway, PowerAskedForAgainIsOkWithoutAFrame)
         return std::count(line->recentFrames().begin(), line->recentFrames().end(), code);
     };
     expectAnswers(*client,
-        Rows{{"%1POWR 0", "%1POWR=OK"}, {"%1POWR 1", "%1POWR=OK"}, {"%1POWR 1", "%1POWR=OK"},
-            {"%1POWR 1", "%1POWR=OK"}, {"%1POWR ?", "%1POWR=3"}, {"%1POWR 0", "%1POWR=ERR3"}});
+        Rows{{"%1POWR 0", "%1POWR=OK"}, {"%1POWR 1", "%1POWR=OK"}, {"%1POWR 1", "%1POWR=OK"}, {"%1POWR 1", "%1POWR=OK"},
+            {"%1POWR ?", "%1POWR=3"}, {"%1POWR 0", "%1POWR=ERR3"}});
     EXPECT_EQ(frames("C00"), 1);
     EXPECT_EQ(frames("C01"), 0);
     runLoopFor(1300);
@@ -100,7 +100,13 @@ TEST_F(PjlinkGateway, DigestsAsTheClientsWriteThem)
 {
     const std::string password = "JBMIAProjectorLink";
     start({.password = password});
-    enum class Sent { Lower, Upper, NoLeadingZeros, Wrong, OneDigitOff };
+    enum class Sent {
+        Lower,
+        Upper,
+        NoLeadingZeros,
+        Wrong,
+        OneDigitOff
+    };
     const std::pair<Sent, bool> rows[] = {{Sent::Lower, true}, {Sent::Upper, true}, {Sent::NoLeadingZeros, true},
         {Sent::Wrong, false}, {Sent::OneDigitOff, false}};
     for (const auto& [sent, accepted] : rows) {
