@@ -130,16 +130,21 @@ void PjlinkUdp::searched(const QHostAddress& source)
     send(source, "%2ACKN=" + mac_ + "\r");
 }
 
-bool PjlinkUdp::onOurNetwork(const QHostAddress& source) const
+bool onNetworkOf(const QHostAddress& source, const QHostAddress& listening, const std::vector<Subnet>& subnets)
 {
     bool ok = false;
     const quint32 from = source.toIPv4Address(&ok);
     if (!ok)
         return false;
-    if (address_ == QHostAddress::AnyIPv4 || address_ == QHostAddress::Any)
-        return subnetOf(from, subnets_).has_value();
-    const auto ours = subnetOf(address_.toIPv4Address(), subnets_);
+    if (listening == QHostAddress::AnyIPv4 || listening == QHostAddress::Any)
+        return subnetOf(from, subnets).has_value();
+    const auto ours = subnetOf(listening.toIPv4Address(), subnets);
     return ours && ours->contains(from);
+}
+
+bool PjlinkUdp::onOurNetwork(const QHostAddress& source) const
+{
+    return onNetworkOf(source, address_, subnets_);
 }
 
 void PjlinkUdp::registerController(const QHostAddress& controller)

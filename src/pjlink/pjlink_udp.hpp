@@ -42,6 +42,9 @@ struct Subnet {
 std::vector<Subnet> localSubnets();
 // The network an address is on, among these; none when it is on none.
 std::optional<Subnet> subnetOf(quint32 address, const std::vector<Subnet>& subnets);
+// Whether a source is on a network the listening address is on: any of this
+// machine's for 0.0.0.0.
+bool onNetworkOf(const QHostAddress& source, const QHostAddress& listening, const std::vector<Subnet>& subnets);
 
 // A stable, locally administered unicast MAC for a projector: the same host
 // and address give the same one, "02:xx:xx:xx:xx:xx".

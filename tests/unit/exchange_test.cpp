@@ -255,5 +255,36 @@ TEST(ExchangeQueueTest, LateRepliesAndAClosedLineAreNeverTakenForAnAnswer)
     EXPECT_EQ(closed.done[0].second.error, "/dev/ttyS0: No such file or directory");
 }
 
+// What counts as an answer depends on what was asked: bytes that are
+// another request's late answer, or part of a reply, never end it.
+TEST(ExchangeQueueTest, RepliesAreMatchedByTheirShape)
+{
+    using K = Outcome::Kind;
+    const std::string ack(1, '\x06'), nak(1, '\x15');
+    const std::tuple<const char*, std::vector<std::string>, K, std::string> rows[] = {
+        {"C00", {"80\r", ack}, K::Acknowledged, ack},               // a query's late reply is no command's answer
+        {"CR0", {ack, "80\r"}, K::Answered, "80\r"},                // a command's late ACK is no query's answer
+        {"CR0", {"8", nak, "0\r"}, K::Answered, "8" + nak + "0\r"}, // a NAK inside a reply is part of it
+        {"CR0", {nak}, K::Refused, nak}, {"C00", {nak}, K::Refused, nak},
+        {"TEXT", {"12\r"}, K::Answered, "12\r"},                                  // free text takes either
+        {"TEXT", {ack}, K::Acknowledged, ack}, {"CR0", {"80"}, K::Missing, "80"}, // no CR within the window
+    };
+    for (const auto& [command, pieces, kind, reply] : rows) {
+        FakeSerialControl serial;
+        ManualClock clock;
+        ExchangeQueue queue(serial, clock);
+        std::vector<Outcome> done;
+        queue.submit({"", command}, [&](const Outcome& o) { done.push_back(o); });
+        for (const std::string& piece : pieces) {
+            clock.advance(10);
+            serial.receive(piece);
+        }
+        clock.advance(600);
+        ASSERT_EQ(done.size(), 1u) << command;
+        EXPECT_EQ(done[0].kind, kind) << command << " " << pieces.size();
+        EXPECT_EQ(done[0].reply, reply) << command << " " << pieces.size();
+    }
+}
+
 } // namespace
 } // namespace qm5::test
