@@ -148,28 +148,8 @@ private:
 MetricsServer::MetricsServer(Render render, HttpLimits limits, QObject* parent)
     : QObject(parent)
     , render_(std::move(render))
-    , limits_(limits)
-{
-    connect(&server_, &QTcpServer::newConnection, this, &MetricsServer::acceptClients);
-}
-
-bool MetricsServer::listen(const QHostAddress& address, quint16 port)
-{
-    return server_.listen(address, port);
-}
-
-void MetricsServer::acceptClients()
-{
-    while (QTcpSocket* socket = server_.nextPendingConnection()) {
-        if (clients_ >= limits_.maxClients) {
-            socket->abort();
-            socket->deleteLater();
-            continue;
-        }
-        ++clients_;
-        auto* client = new HttpClient(socket, render_, limits_, this);
-        connect(client, &QObject::destroyed, this, [this] { --clients_; });
-    }
-}
+    , listener_(limits.maxClients,
+          [this, limits](QTcpSocket* socket) { return new HttpClient(socket, render_, limits, this); })
+{ }
 
 } // namespace qm5::pjlink

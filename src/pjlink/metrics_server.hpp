@@ -6,9 +6,9 @@
 // connection, and only so many clients are served at once. Qt HTTP Server
 // 6.4 bounds none of these.
 
+#include "pjlink/bounded_listener.hpp"
 #include <QHostAddress>
 #include <QObject>
-#include <QTcpServer>
 
 #include <functional>
 #include <string>
@@ -28,18 +28,14 @@ public:
 
     explicit MetricsServer(Render render, HttpLimits limits = {}, QObject* parent = nullptr);
 
-    bool listen(const QHostAddress& address, quint16 port);
-    QString errorString() const { return server_.errorString(); }
-    quint16 port() const { return server_.serverPort(); }
-    int clientCount() const { return clients_; }
+    bool listen(const QHostAddress& address, quint16 port) { return listener_.listen(address, port); }
+    QString errorString() const { return listener_.errorString(); }
+    quint16 port() const { return listener_.port(); }
+    int clientCount() const { return listener_.clientCount(); }
 
 private:
-    void acceptClients();
-
     Render render_;
-    HttpLimits limits_;
-    QTcpServer server_;
-    int clients_ = 0;
+    BoundedListener listener_;
 };
 
 } // namespace qm5::pjlink

@@ -205,30 +205,10 @@ private:
 PjlinkServer::PjlinkServer(
     PjlinkProjector& projector, ServerLimits limits, std::optional<std::string> password, QObject* parent)
     : QObject(parent)
-    , projector_(projector)
-    , limits_(limits)
     , password_(std::move(password))
-{
-    connect(&server_, &QTcpServer::newConnection, this, &PjlinkServer::acceptClients);
-}
-
-bool PjlinkServer::listen(const QHostAddress& address, quint16 port)
-{
-    return server_.listen(address, port);
-}
-
-void PjlinkServer::acceptClients()
-{
-    while (QTcpSocket* socket = server_.nextPendingConnection()) {
-        if (clients_ >= limits_.maxClients) {
-            socket->abort();
-            socket->deleteLater();
-            continue;
-        }
-        ++clients_;
-        auto* client = new Client(socket, projector_, limits_.idleMs, password_, controllerSeen_, this);
-        connect(client, &QObject::destroyed, this, [this] { --clients_; });
-    }
-}
+    , listener_(limits.maxClients, [this, &projector, limits](QTcpSocket* socket) {
+        return new Client(socket, projector, limits.idleMs, password_, controllerSeen_, this);
+    })
+{ }
 
 } // namespace qm5::pjlink

@@ -5,9 +5,9 @@
 // mid-line or never authenticates, too many clients. Nothing buffers more
 // than a line or two per client.
 
+#include "pjlink/bounded_listener.hpp"
 #include <QHostAddress>
 #include <QObject>
-#include <QTcpServer>
 
 #include <functional>
 #include <optional>
@@ -27,22 +27,17 @@ public:
     PjlinkServer(PjlinkProjector& projector, ServerLimits limits, std::optional<std::string> password,
         QObject* parent = nullptr);
 
-    bool listen(const QHostAddress& address, quint16 port);
-    QString errorString() const { return server_.errorString(); }
-    quint16 port() const { return server_.serverPort(); }
-    int clientCount() const { return clients_; }
+    bool listen(const QHostAddress& address, quint16 port) { return listener_.listen(address, port); }
+    QString errorString() const { return listener_.errorString(); }
+    quint16 port() const { return listener_.port(); }
+    int clientCount() const { return listener_.clientCount(); }
     // Told the address of every client whose command was answered.
     void setControllerSeen(std::function<void(const QHostAddress&)> seen) { controllerSeen_ = std::move(seen); }
 
 private:
-    void acceptClients();
-
-    PjlinkProjector& projector_;
-    ServerLimits limits_;
     std::optional<std::string> password_;
-    QTcpServer server_;
-    int clients_ = 0;
     std::function<void(const QHostAddress&)> controllerSeen_;
+    BoundedListener listener_;
 };
 
 } // namespace qm5::pjlink

@@ -36,6 +36,32 @@ private:
 // 18 significant digits always fit an int64 with room to round up.
 constexpr int maxIntegerDigits = 18;
 
+// Whether the fraction at the cursor, if any, rounds the whole number up,
+// halves to even. Decided textually: only its first digit and whether
+// anything non-zero follows matter, so "12.5" is an exact half however it is
+// written and no double of a long string is ever formed.
+bool fractionRoundsUp(SpacelessCursor& cur, std::int64_t whole)
+{
+    if (cur.peek() != '.') {
+        return false;
+    }
+    cur.advance();
+    int first = -1;
+    bool restNonZero = false;
+    for (; cur.peekDigit(); cur.advance()) {
+        const int digit = cur.peek() - '0';
+        if (first < 0) {
+            first = digit;
+        } else if (digit != 0) {
+            restNonZero = true;
+        }
+    }
+    if (first > 5 || (first == 5 && restNonZero)) {
+        return true;
+    }
+    return first == 5 && (whole % 2) != 0;
+}
+
 } // namespace
 
 std::optional<std::int64_t> readPressureReading(std::string_view transcript)
@@ -74,29 +100,7 @@ std::optional<std::int64_t> readPressureReading(std::string_view transcript)
         return 0;
     }
 
-    // Fraction decided textually: only its first digit and whether anything
-    // non-zero follows matter, so "12.5" is an exact half however it is
-    // written and no double of a long string is ever formed.
-    bool roundUp = false;
-    if (cur.peek() == '.') {
-        cur.advance();
-        int first = -1;
-        bool restNonZero = false;
-        for (; cur.peekDigit(); cur.advance()) {
-            const int digit = cur.peek() - '0';
-            if (first < 0) {
-                first = digit;
-            } else if (digit != 0) {
-                restNonZero = true;
-            }
-        }
-        if (first > 5 || (first == 5 && restNonZero)) {
-            roundUp = true;
-        } else if (first == 5) {
-            roundUp = (magnitude % 2) != 0;
-        }
-    }
-    if (roundUp) {
+    if (fractionRoundsUp(cur, magnitude)) {
         ++magnitude;
     }
     return negative ? -magnitude : magnitude;

@@ -72,17 +72,7 @@ constexpr std::array<MuteMeaning, 6> muteMeanings{{
     {" F F", {MuteReading::Signal::Standby}},
 }};
 
-constexpr bool coversMuteTable()
-{
-    if (muteMeanings.size() != muteSignalRows.size())
-        return false;
-    for (const DecodeRow& row : muteSignalRows) {
-        if (rowIndex(muteMeanings, &MuteMeaning::replyKey, row.key) == muteMeanings.size())
-            return false;
-    }
-    return true;
-}
-static_assert(coversMuteTable(), "one reading for every mute status");
+static_assert(readings_detail::coversTable(muteMeanings, muteSignalRows), "one reading for every mute status");
 
 } // namespace
 

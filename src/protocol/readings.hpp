@@ -122,14 +122,15 @@ std::optional<int> readPressureHpa(std::string_view reply);
 
 namespace readings_detail {
 
-// Indices, not addresses: a constant expression that forms no pointer stays
-// one in a sanitized build too.
-constexpr bool coversPowerTable()
+// One meaning for every row of a display table: as many, and each row's key
+// among them. Indices, not addresses: a constant expression that forms no
+// pointer stays one in a sanitized build too.
+template <typename Meanings, typename Rows> constexpr bool coversTable(const Meanings& meanings, const Rows& rows)
 {
-    if (powerMeanings.size() != powerStatusRows.size())
+    if (meanings.size() != rows.size())
         return false;
-    for (const DecodeRow& row : powerStatusRows) {
-        if (rowIndex(powerMeanings, &PowerMeaning::replyKey, row.key) == powerMeanings.size())
+    for (const DecodeRow& row : rows) {
+        if (rowIndex(meanings, &Meanings::value_type::replyKey, row.key) == meanings.size())
             return false;
     }
     return true;
@@ -137,6 +138,6 @@ constexpr bool coversPowerTable()
 
 } // namespace readings_detail
 
-static_assert(readings_detail::coversPowerTable(), "one reading for every power status");
+static_assert(readings_detail::coversTable(powerMeanings, powerStatusRows), "one reading for every power status");
 
 } // namespace qm5

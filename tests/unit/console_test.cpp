@@ -58,11 +58,12 @@ TEST(CommandRunner, RoundsKeepTheirPeriodAndAStopCountsWhatWasNotSent)
         ScriptedLine line(300);
         line.answers = {{"CR0", "80\r"}, {"CR1", "1\r"}, {"CR PRESSURE", "853\r"}};
         ExchangeQueue queue(line.serial, line.clock);
-        CommandRunner rounds(queue, line.clock, {three[0]}, "", 1000, [](const auto&, const auto&) { });
+        CommandRunner rounds(queue, line.clock, {three[0]}, "", 1000, [](const auto&, const auto&) {});
         rounds.start();
         line.clock.advance(2500);
         // From the start of a round to the start of the next, not from its end.
-        EXPECT_EQ(line.sent, (std::vector<std::pair<std::int64_t, std::string>>{{0, "CR0"}, {1000, "CR0"}, {2000, "CR0"}}));
+        EXPECT_EQ(
+            line.sent, (std::vector<std::pair<std::int64_t, std::string>>{{0, "CR0"}, {1000, "CR0"}, {2000, "CR0"}}));
         rounds.stop();
         line.clock.advance(1000);
         EXPECT_TRUE(rounds.isFinished());
@@ -72,8 +73,8 @@ TEST(CommandRunner, RoundsKeepTheirPeriodAndAStopCountsWhatWasNotSent)
     line.answers = {{"CR0", "80\r"}, {"CR1", "1\r"}, {"CR PRESSURE", "853\r"}};
     ExchangeQueue queue(line.serial, line.clock);
     std::vector<std::string> reported;
-    CommandRunner once(
-        queue, line.clock, three, "A001", std::nullopt, [&](const cli::Step& s, const auto&) { reported.push_back(s.name); });
+    CommandRunner once(queue, line.clock, three, "A001", std::nullopt,
+        [&](const cli::Step& s, const auto&) { reported.push_back(s.name); });
     once.start();
     line.clock.advance(100);
     once.stop(); // the command in flight has its outcome; nothing is sent after it
@@ -97,8 +98,8 @@ TEST(PjlinkProjectorAnswers, ByWhatTheLineSays)
     const Row rows[] = {
         {"%1POWR 1", {{"CR0", "80\r"}, {"C00", ack}}, "OK", {"CR0", "C00"}},
         {"%1POWR 1", {{"CR0", "80\r"}, {"C00", nak}}, "ERR3", {"CR0", "C00"}}, // refused now
-        {"%1POWR 1", {{"CR0", "80\r"}}, "ERR4", {"CR0", "C00"}},              // no answer
-        {"%1POWR 1", {{"CR0", "40\r"}}, "OK", {"CR0"}},                       // under way already
+        {"%1POWR 1", {{"CR0", "80\r"}}, "ERR4", {"CR0", "C00"}},               // no answer
+        {"%1POWR 1", {{"CR0", "40\r"}}, "OK", {"CR0"}},                        // under way already
         {"%1POWR 0", {{"CR0", "40\r"}}, "ERR3", {"CR0"}},
         {"%1POWR 1", {{"CR0", "10\r"}}, "ERR4", {"CR0"}}, // a power failure
         {"%1INPT 12", {{"CR0", "80\r"}}, "ERR3", {"CR0"}},
