@@ -117,8 +117,9 @@ std::optional<Setting> findSetting(std::string_view body, std::string_view param
             return s;
     }
     if (body == "INPT") {
+        // Views into the tables only: a setting outlives the command line it came from.
         if (const InputMapping* input = findRow(inputs, &InputMapping::pjlink, parameter))
-            return Setting{body, input->pjlink, input->button, Needs::On};
+            return Setting{"INPT", input->pjlink, input->button, Needs::On};
     }
     return std::nullopt;
 }
