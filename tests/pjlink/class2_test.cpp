@@ -235,6 +235,14 @@ TEST_F(PjlinkGateway, SearchedByUnicastAndBroadcastAndNotifiedOfChanges)
     line->projector(1)->setCondition(sim::Condition::None);
     expectAnswers(*client, Rows{{"%1POWR 0", "%1POWR=OK"}});
     EXPECT_EQ(controller.heard(1800), (std::vector<std::string>{"%2ERST=000000\r", "%2POWR=0\r"}));
+
+    // The serial line gone and back: PJLink can be used again.
+    endpoint->close();
+    QM5_ASSERT_EVENTUALLY(!serial->isOpen(), waitMs);
+    controller.heard(300);
+    ASSERT_TRUE(endpoint->open());
+    ASSERT_TRUE(link.create(endpoint->slavePath(), device));
+    EXPECT_EQ(controller.heard(800), std::vector<std::string>{"%2LKUP=" + mac + "\r"});
 }
 
 } // namespace
