@@ -112,9 +112,10 @@ void CachedLine::count(const Outcome& outcome)
     case Outcome::Kind::NotSent:
         break;
     }
-    const bool up = outcome.kind != Outcome::Kind::NotSent;
+    const bool sent = outcome.kind != Outcome::Kind::NotSent;
+    const bool up = sent && (!isOpen_ || isOpen_());
     if (up != lineUp_ && log_)
-        log_(up ? "serial line open again" : "serial line not open: " + outcome.error);
+        log_(up ? "serial line open again" : sent ? "serial line lost" : "serial line not open: " + outcome.error);
     if (up && !lineUp_ && lineBack_)
         lineBack_();
     lineUp_ = up;

@@ -46,8 +46,13 @@ public:
     void send(const std::string& prefix, std::string_view button, Done done);
 
     void setObserver(Observer observer) { observer_ = std::move(observer); }
-    // Called when the line opens again after it could not be.
-    void setLineBack(std::function<void()> lineBack) { lineBack_ = std::move(lineBack); }
+    // Called when the line is usable again after it was lost: a frame could
+    // not be sent, or the device went away under an exchange (isOpen tells).
+    void setLineBack(std::function<void()> lineBack, std::function<bool()> isOpen)
+    {
+        lineBack_ = std::move(lineBack);
+        isOpen_ = std::move(isOpen);
+    }
     const Counters& counters() const { return counters_; }
 
 private:
@@ -69,6 +74,7 @@ private:
     Log log_;
     Observer observer_;
     std::function<void()> lineBack_;
+    std::function<bool()> isOpen_;
     std::map<Key, Result> results_;
     std::map<Key, std::shared_ptr<Waiters>> joinable_;
     Counters counters_;

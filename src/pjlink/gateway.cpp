@@ -46,12 +46,14 @@ Gateway::Gateway(SerialControl& serial, Clock& clock, const GatewayConfig& confi
     });
     watch_.setChanged([this](const std::string& prefix, std::string_view button, const ProjectorReadings& before,
                           const ProjectorReadings& after) { readingsChanged(prefix, button, before, after); });
-    line_.setLineBack([this] {
-        for (const auto& udp : datagrams_) {
-            if (udp)
-                udp->notifyLookUp();
-        }
-    });
+    line_.setLineBack(
+        [this] {
+            for (const auto& udp : datagrams_) {
+                if (udp)
+                    udp->notifyLookUp();
+            }
+        },
+        [&serial] { return serial.isOpen(); });
     std::vector<std::string> prefixes;
     for (const ProjectorPort& p : config_.projectors) {
         prefixes.push_back(p.prefix);
