@@ -158,8 +158,9 @@ TEST_F(Ctl, PrintsWhatThePanelWouldShow)
 TEST_F(Ctl, JsonLinesCarryTheFields)
 {
     serve();
-    const Finished r = run({"--json", "--address", "001", "status", "power", "on", "lamp-hours", "mute-status"});
-    ASSERT_EQ(r.out.size(), 4);
+    const Finished r = run({"--json", "--address", "001", "status", "power", "on", "lamp-hours", "mute-status",
+        "temperature", "pressure"});
+    ASSERT_EQ(r.out.size(), 6);
     const QJsonObject status = QJsonDocument::fromJson(r.out[0].toUtf8()).object();
     const QJsonObject power = QJsonDocument::fromJson(r.out[1].toUtf8()).object();
     EXPECT_TRUE(QDateTime::fromString(status["time"].toString(), Qt::ISODateWithMs).isValid());
@@ -178,6 +179,8 @@ TEST_F(Ctl, JsonLinesCarryTheFields)
     EXPECT_EQ(values(1), QJsonObject());
     EXPECT_EQ(values(2), (QJsonObject{{"lamp_hours", QJsonArray{120, 340, 560, 780}}}));
     EXPECT_EQ(values(3)["signal"].toString(), "standby"); // still warming up
+    EXPECT_EQ(values(4), (QJsonObject{{"temperatures_celsius", QJsonArray{30.0, 33.0}}}));
+    EXPECT_EQ(values(5), (QJsonObject{{"pressure_hpa", 1013}}));
 }
 
 struct Case {

@@ -70,7 +70,7 @@ TEST(CommandRunner, RoundsKeepTheirPeriodAndAStopCountsWhatWasNotSent)
         EXPECT_EQ(rounds.exitStatus(), cli::allAnswered) << "rounds end by a stop";
     }
     ScriptedLine line(300);
-    line.answers = {{"CR0", "80\r"}, {"CR1", "1\r"}, {"CR PRESSURE", "853\r"}};
+    line.answers = {{"A001CR0", "80\r"}, {"A001CR1", "1\r"}, {"A001CR PRESSURE", "853\r"}};
     ExchangeQueue queue(line.serial, line.clock);
     std::vector<std::string> reported;
     CommandRunner once(queue, line.clock, three, "A001", std::nullopt,
