@@ -174,6 +174,12 @@ TEST_F(PjlinkGateway, QuietClientsAreClosedAfterTheIdleTime)
         EXPECT_NE(client->line(), closed); // the greeting
         EXPECT_EQ(client->line(), closed);
     }
+    // Quiet after an answer is quiet too.
+    Client answered(gateway->ports()[0]);
+    const std::string random = answered.line().substr(9);
+    const auto digest = QCryptographicHash::hash(QByteArray::fromStdString(random + "secret"), QCryptographicHash::Md5);
+    EXPECT_EQ(answered.ask(digest.toHex().toStdString() + "%1CLSS ?"), "%1CLSS=2");
+    EXPECT_EQ(answered.line(), closed);
 }
 
 TEST_F(PjlinkGateway, EightClientsPollingAreEachAnsweredTheirOwn)
