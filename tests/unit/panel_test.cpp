@@ -48,21 +48,32 @@ Check setting(Setting s)
     return [s](const sim::Projector& p) { return p.setting(s); };
 }
 
+// The lamps a LAMP SELECT caption names: "4 LAMP" all four, "a-b" lamps a and b.
+int lampsNamedBy(std::string_view caption)
+{
+    if (caption == "4 LAMP")
+        return 0xF;
+    if (caption.size() != 3 || caption[1] != '-')
+        return -1;
+    return (1 << (caption[0] - '1')) | (1 << (caption[2] - '1'));
+}
+
 // One click each, in this order, on one projector: the state it leaves.
 TEST(Buttons, EachOneShotButtonDoesWhatItsCaptionSays)
 {
     const Check power = [](const sim::Projector& p) { return int(p.power()); };
     const Check input = [](const sim::Projector& p) { return p.input(); };
     const Check noShow = [](const sim::Projector& p) { return int(p.noShow()); };
-    const Check lamps = [](const sim::Projector& p) { return p.lampMode(); };
+    const Check lamps = [](const sim::Projector& p) { return int(p.lampsLit()); };
     const Check fan = [](const sim::Projector& p) { return int(p.fanMax()); };
     const std::tuple<std::string_view, Check, int> steps[] = {{c::powerOn, power, int(sim::PowerState::On)},
         {c::noShowOn, noShow, 1}, {c::noShowOff, noShow, 0}, {c::inputMode3, input, 3}, {c::inputMode2, input, 2},
         {c::inputMode4, input, 4}, {c::inputMode1, input, 1}, {c::sizeWide, setting(Setting::Wide), 1},
         {c::sizeRegular, setting(Setting::Wide), 0}, {c::menuOn, setting(Setting::Menu), 1},
         {c::menuOff, setting(Setting::Menu), 0}, {c::freezeOn, setting(Setting::Freeze), 1},
-        {c::freezeOff, setting(Setting::Freeze), 0}, {c::lamps1And4, lamps, 1}, {c::lamps2And3, lamps, 2},
-        {c::fourLamps, lamps, 0}, {c::fanMax, fan, 1}, {c::fanNormal, fan, 0},
+        {c::freezeOff, setting(Setting::Freeze), 0}, {c::lamps1And4, lamps, lampsNamedBy(captionOf(c::lamps1And4))},
+        {c::lamps2And3, lamps, lampsNamedBy(captionOf(c::lamps2And3))},
+        {c::fourLamps, lamps, lampsNamedBy(captionOf(c::fourLamps))}, {c::fanMax, fan, 1}, {c::fanNormal, fan, 0},
         {c::autoPcAdjust, setting(Setting::AutoAdjusts), 1}, {c::imageKey, setting(Setting::ImageKeys), 1},
         {c::pictureTimer, setting(Setting::TimerKeys), 1}, {c::displayClear, setting(Setting::DisplayClears), 1},
         {c::pictureReal, setting(Setting::Picture), 1}, {c::pictureCinema, setting(Setting::Picture), 2},
