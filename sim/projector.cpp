@@ -181,6 +181,7 @@ std::string Projector::powerStatus() const
     switch (condition_) {
     case Condition::None:
     case Condition::NoSignal:
+    case Condition::SoundMuted:
         break;
     case Condition::PowerFail:
         return "10";
@@ -230,7 +231,7 @@ std::string Projector::answer(int query) const
             return "FF";
         if (condition_ == Condition::NoSignal)
             return "80";
-        return {'0', hexDigits[(videoMute_ ? 1 : 0) | (audioMute_ ? 2 : 0)]};
+        return {'0', hexDigits[(videoMute_ ? 1 : 0) | (audioMute_ || condition_ == Condition::SoundMuted ? 2 : 0)]};
     case Query::Pressure:
         return std::to_string(pressureReading);
     case Query::PowerFailInfo:

@@ -26,10 +26,11 @@ enum class Condition : std::uint8_t {
     LampsOffWithTemperatureWarning,
     AllLampsFailed, // "21" cooling, "81" in standby
     NoSignal,       // the mute query answers "80" while on
+    SoundMuted,     // muted at the projector itself: the mute query answers "02" while on
 };
 
 // The names qm5-virtual-projector's --condition takes.
-inline constexpr Names<Condition, 8> conditionNames = {{
+inline constexpr Names<Condition, 9> conditionNames = {{
     {"none", Condition::None},
     {"power-fail", Condition::PowerFail},
     {"temperature-warning", Condition::TemperatureWarning},
@@ -38,6 +39,7 @@ inline constexpr Names<Condition, 8> conditionNames = {{
     {"lamps-off-with-temperature-warning", Condition::LampsOffWithTemperatureWarning},
     {"all-lamps-failed", Condition::AllLampsFailed},
     {"no-signal", Condition::NoSignal},
+    {"sound-muted", Condition::SoundMuted},
 }};
 
 constexpr std::optional<Condition> parseCondition(std::string_view name)

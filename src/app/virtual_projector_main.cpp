@@ -52,7 +52,8 @@ struct Options {
     QCommandLineOption condition{"condition",
         "Warning or failure every projector reports in its power status: none, power-fail, temperature-warning, "
         "no-key-input, lamps-off-by-power-management, lamps-off-with-temperature-warning or all-lamps-failed; "
-        "or no-signal, where the mute query answers \"No signal\" while it is on (default none).",
+        "or no-signal, where the mute query answers \"No signal\" while it is on, or sound-muted, where it "
+        "answers \"Audio mute ON\" (default none).",
         "NAME", "none"};
 };
 

@@ -63,6 +63,8 @@ TEST_F(PjlinkGateway, MutesAsTheyAreInEveryPowerState)
     line->projector(1)->setCondition(sim::Condition::NoSignal);
     expectAnswers(*client, Rows{{"%1AVMT ?", "%1AVMT=31"}, {"%1AVMT 10", "%1AVMT=OK"}, {"%1AVMT ?", "%1AVMT=30"}});
     EXPECT_FALSE(line->projector(1)->noShow());
+    line->projector(1)->setCondition(sim::Condition::SoundMuted);
+    expectAnswers(*client, Rows{{"%1AVMT ?", "%1AVMT=21"}});
     line->projector(1)->setCondition(sim::Condition::None);
     expectAnswers(*client,
         Rows{{"%1AVMT 31", "%1AVMT=OK"}, {"%1POWR 0", "%1POWR=OK"}, {"%1AVMT ?", "%1AVMT=30"},

@@ -100,6 +100,8 @@ TEST(SimProjector, RepliesDecodeOnThePanel)
         {Condition::AllLampsFailed, Standby, " Cooling down & sutandby (All Lamp FAIL)", nullptr},
         {Condition::NoSignal, On, " Power ON", " No signal"},
         {Condition::NoSignal, Standby, " Stand by", " Stand by"},
+        {Condition::SoundMuted, On, " Power ON", " Audio mute ON"},
+        {Condition::SoundMuted, NoShow, " Power ON", " Video & Audio mute ON"},
     };
     for (const auto& [condition, phase, power, mute] : cases) {
         Projector p(1, {2, 5});
