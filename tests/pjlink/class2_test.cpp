@@ -3,7 +3,6 @@
 // picture mutes, the mutes and power state as they are, and searches and
 // notifications over UDP.
 
-#include <QCryptographicHash>
 #include <QNetworkDatagram>
 #include <QUdpSocket>
 
@@ -89,11 +88,6 @@ TEST_F(PjlinkGateway, PowerAskedForAgainIsOkWithoutAFrame)
     runLoopFor(1300);
     expectAnswers(*client, Rows{{"%1POWR 0", "%1POWR=OK"}, {"%1POWR 0", "%1POWR=OK"}, {"%1POWR 1", "%1POWR=ERR3"}});
     EXPECT_EQ(frames("C01"), 1);
-}
-
-QByteArray md5Hex(const std::string& text)
-{
-    return QCryptographicHash::hash(QByteArray::fromStdString(text), QCryptographicHash::Md5).toHex();
 }
 
 // Companion sends its digest in front of every command, openHAB writes it

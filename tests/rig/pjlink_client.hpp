@@ -1,6 +1,7 @@
 #pragma once
 // A PJLink client on the test's event loop: whole lines in, whole lines out.
 
+#include <QCryptographicHash>
 #include <QHostAddress>
 #include <QTcpSocket>
 
@@ -9,6 +10,13 @@
 #include "rig/eventually.hpp"
 
 namespace qm5::test {
+
+// The digest a client sends: MD5 of the greeting's random number and the
+// password, in lower-case hex.
+inline QByteArray md5Hex(const std::string& text)
+{
+    return QCryptographicHash::hash(QByteArray::fromStdString(text), QCryptographicHash::Md5).toHex();
+}
 
 class PjlinkClient {
 public:
